@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for Zumbrel, builds it into build/, then plays or tests.
+#   ./build.sh play   build and start the game
+#   ./build.sh test   build and run the whole test suite
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+  cmake g++ make pkgconf
+  qt6-base-dev libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
+  fonts-ipafont-gothic
+  xvfb xdotool
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build -j"$(nproc)"
+}
+
+case "${1:-}" in
+  play)
+    install_missing
+    build
+    cd build/data && exec ../zumbrel
+    ;;
+  test)
+    install_missing
+    build
+    ctest --test-dir build --output-on-failure
+    ;;
+  *)
+    echo "usage: $0 play|test" >&2
+    exit 2
+    ;;
+esac
