@@ -1,0 +1,80 @@
+#include "media/bmp_header.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace media {
+namespace {
+
+constexpr std::size_t file_header_size = 14;
+constexpr std::size_t core_header_size = 12;
+constexpr std::uint32_t bi_rgb = 0;
+constexpr std::uint32_t bi_bitfields = 3;
+constexpr std::uint32_t bi_alphabitfields = 6;
+// Far beyond any picture of ours, small enough that decoding cannot exhaust memory.
+constexpr std::int64_t max_side = 16384;
+
+std::uint32_t le(std::string_view bytes, std::size_t at, std::size_t width)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < width; ++i)
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+std::string size_text(std::int64_t width, std::int64_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+} // namespace
+
+std::optional<std::string> bmp_defect(std::string_view bytes)
+{
+    if (bytes.empty())
+        return "the file is empty";
+    if (bytes.size() < 2 || bytes.substr(0, 2) != "BM")
+        return "the file is not a Windows bitmap";
+    if (bytes.size() < file_header_size + 4)
+        return "the file is cut short inside its header";
+
+    const std::uint32_t pixel_offset = le(bytes, 10, 4);
+    const std::uint32_t info_size = le(bytes, 14, 4);
+    if (info_size < core_header_size || bytes.size() < file_header_size + info_size)
+        return "the file is cut short inside its header";
+
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::uint32_t bits = 0;
+    std::uint32_t compression = bi_rgb;
+    if (info_size == core_header_size) {
+        width = le(bytes, 18, 2);
+        height = le(bytes, 20, 2);
+        bits = le(bytes, 24, 2);
+    } else {
+        width = static_cast<std::int32_t>(le(bytes, 18, 4));
+        height = std::llabs(static_cast<std::int32_t>(le(bytes, 22, 4)));
+        bits = le(bytes, 28, 2);
+        compression = le(bytes, 30, 4);
+    }
+
+    if (width <= 0 || height <= 0)
+        return "its header claims an impossible size of " + size_text(width, height) + " pixels";
+    if (width > max_side || height > max_side)
+        return "its header claims " + size_text(width, height)
+            + " pixels, far more than a picture of this game can have";
+
+    const bool uncompressed = compression == bi_rgb || compression == bi_bitfields
+        || compression == bi_alphabitfields;
+    if (!uncompressed)
+        return std::nullopt; // run-length data has no fixed size to check against
+
+    const std::int64_t row_bytes = (width * bits + 31) / 32 * 4;
+    const std::int64_t needed = static_cast<std::int64_t>(pixel_offset) + row_bytes * height;
+    if (needed > static_cast<std::int64_t>(bytes.size()))
+        return "the file is cut short: its header promises " + std::to_string(needed)
+            + " bytes but the file holds only " + std::to_string(bytes.size());
+    return std::nullopt;
+}
+
+} // namespace media

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <stdexcept>
+
+namespace media {
+
+// Picture N lives at "bmp/N.bmp", relative to the current directory at the
+// moment it is loaded.
+QString picture_path(int number);
+
+class PictureLoadError : public std::runtime_error {
+public:
+    PictureLoadError(const QString& asked, const QString& resolved, const QString& reason);
+
+    const QString& asked() const { return asked_; }
+    const QString& resolved() const { return resolved_; }
+    const QString& reason() const { return reason_; }
+    // What a player is told: the file as asked for and as found, and why.
+    QString report() const;
+
+private:
+    QString asked_;
+    QString resolved_;
+    QString reason_;
+};
+
+// Reads picture N from disk anew on every call; throws PictureLoadError when
+// the file is missing, unreadable, incomplete or not a picture.
+QImage load_picture(int number);
+
+} // namespace media
