@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// Tells the player why the game must end: on standard error and in a message box.
+void report_fatal(const QString& message);

@@ -1,0 +1,195 @@
+#include "app/form1.h"
+
+#include "app/fonts.h"
+#include "media/hit_sounds.h"
+#include "media/picture_file.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+
+#include <optional>
+#include <utility>
+
+namespace {
+
+constexpr QSize client_size{296, 375};
+
+struct LabelLook {
+    QRect geometry;
+    std::optional<QFont> font;
+    std::optional<QColor> text;
+    std::optional<QColor> background;
+};
+
+void lay_out(QLabel& label, const LabelLook& look)
+{
+    label.setGeometry(look.geometry);
+    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label.setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (look.font)
+        label.setFont(*look.font);
+    QPalette palette = label.palette();
+    if (look.text)
+        palette.setColor(QPalette::WindowText, *look.text);
+    if (look.background) {
+        palette.setColor(QPalette::Window, *look.background);
+        label.setAutoFillBackground(true);
+    }
+    label.setPalette(palette);
+}
+
+QColor to_qcolor(game::Colour colour)
+{
+    return QColor(game::red_of(colour), game::green_of(colour), game::blue_of(colour));
+}
+
+} // namespace
+
+Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                  | Qt::WindowCloseButtonHint)
+    , sounds_(sounds)
+    , fatal_report_(std::move(fatal_report))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Zumbrel"));
+    setFixedSize(client_size);
+    setWindowIcon(QIcon(QStringLiteral(":/zumbrel-32.png")));
+
+    const QColor red(255, 0, 0);
+    const QFont status_font = japanese_font(12, true); // 9 pt at 96 dpi
+    lay_out(Label1, {{16, 0, 193, 97}, japanese_font(96, false), QColor(0, 255, 0), {}});
+    lay_out(Label2, {{208, 16, 41, 17}, japanese_font(16, true), red, {}});
+    lay_out(Label8, {{208, 32, 81, 17}, {}, {}, {}});
+    lay_out(Label9, {{216, 64, 97, 25}, {}, {}, {}});
+    Label9.setWordWrap(true);
+    lay_out(Label3, {{18, 354, 48, 13}, {}, red, Qt::white});
+    lay_out(Label4, {{230, 338, 49, 17}, status_font, {}, {}});
+    lay_out(Label6, {{87, 337, 17, 17}, status_font, {}, {}});
+    lay_out(残り時, {{26, 337, 50, 12}, status_font, {}, {}});
+    lay_out(連打回, {{163, 337, 53, 12}, status_font, {}, {}});
+
+    start_btn.setGeometry(8, 96, 281, 25);
+    start_btn.setFont(japanese_font(19, true)); // 14.25 pt at 96 dpi
+    start_btn.setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(&Picture2, &start_btn);
+    Picture2.setFocus();
+
+    // Ticks must not drift: a round is 25 of them and should last 25 s.
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer1.setInterval(1000);
+
+    const QList<QObject*> controls{&Shape4, &Label1, &Label2, &Shape1, &Label8, &Shape2,
+                                   &Shape3, &Label9, &Label3, &Label4, &Label6, &残り時,
+                                   &連打回, &Picture2, &start_btn, &Timer1};
+    const QStringList names{"Shape4", "Label1", "Label2", "Shape1", "Label8", "Shape2",
+                            "Shape3", "Label9", "Label3", "Label4", "Label6", "残り時",
+                            "連打回", "Picture2", "start_btn", "Timer1"};
+    for (qsizetype i = 0; i < controls.size(); ++i)
+        controls[i]->setObjectName(names[i]);
+
+    connect(&start_btn, &QPushButton::clicked, this, &Form1::start_btn_Click);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+}
+
+template <typename Handler> void Form1::guarded(Handler&& handler)
+{
+    if (failed_)
+        return;
+    try {
+        handler();
+    } catch (const media::PictureLoadError& error) {
+        // A picture that cannot be shown ends the game; nothing more may run.
+        failed_ = true;
+        Timer1.stop();
+        fatal_report_(error.report());
+    }
+}
+
+void Form1::Form_Load()
+{
+    guarded([this] {
+        show_picture(25);
+        media::open_hit_sounds(sounds_);
+    });
+}
+
+void Form1::start_btn_Click()
+{
+    guarded([this] { rules_.start_btn_Click(); });
+}
+
+void Form1::Timer1_Timer()
+{
+    guarded([this] { rules_.Timer1_Timer(); });
+}
+
+void Form1::Form_KeyDown(std::int16_t key_code, std::int16_t shift)
+{
+    guarded([&] { rules_.Form_KeyDown(key_code, shift); });
+}
+
+void Form1::Form_KeyUp(std::int16_t key_code, std::int16_t shift)
+{
+    guarded([&] { rules_.Form_KeyUp(key_code, shift); });
+}
+
+void Form1::Form_Unload()
+{
+    media::close_hit_sounds(sounds_);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void Form1::set_hit_caption(const std::string& text)
+{
+    Label4.setText(QString::fromStdString(text));
+}
+
+void Form1::set_seconds_caption(const std::string& text)
+{
+    Label6.setText(QString::fromStdString(text));
+}
+
+float Form1::bar_width() const
+{
+    return Shape3.widthF();
+}
+
+void Form1::set_bar_width(float pixels)
+{
+    Shape3.setWidthF(pixels);
+}
+
+void Form1::set_bar_colour(game::Colour colour)
+{
+    Shape3.setFillColor(to_qcolor(colour));
+}
+
+void Form1::set_start_enabled(bool enabled)
+{
+    start_btn.setEnabled(enabled);
+}
+
+void Form1::set_timer_enabled(bool enabled)
+{
+    // Enabling a running timer must not restart its period.
+    if (!enabled)
+        Timer1.stop();
+    else if (!Timer1.isActive())
+        Timer1.start();
+}
+
+void Form1::show_picture(int number)
+{
+    Picture2.setPicture(media::load_picture(number));
+}
+
+void Form1::play_cue(game::Cue cue)
+{
+    media::play_cue(sounds_, cue);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/key_preview.h"
+#include "app/picture_box.h"
+#include "app/shape.h"
+#include "game/form_view.h"
+#include "game/round_rules.h"
+#include "media/sound_device.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+// The game's one window. Its controls keep their design-time names; its
+// handlers pass each event to the round rules and the media.
+class Form1 : public QWidget, private game::FormView {
+public:
+    // Called once when a handler cannot go on; the program must then end.
+    using FatalReport = std::function<void(const QString& message)>;
+
+    Form1(media::SoundDevice& sounds, FatalReport fatal_report);
+
+    void Form_Load();
+    void start_btn_Click();
+    void Timer1_Timer();
+    void Form_KeyDown(std::int16_t key_code, std::int16_t shift);
+    void Form_KeyUp(std::int16_t key_code, std::int16_t shift);
+    void Form_Unload();
+
+    bool failed() const { return failed_; }
+    const game::RoundState& round_state() const { return rules_.state(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    template <typename Handler> void guarded(Handler&& handler);
+
+    void set_hit_caption(const std::string& text) override;
+    void set_seconds_caption(const std::string& text) override;
+    float bar_width() const override;
+    void set_bar_width(float pixels) override;
+    void set_bar_colour(game::Colour colour) override;
+    void set_start_enabled(bool enabled) override;
+    void set_timer_enabled(bool enabled) override;
+    void show_picture(int number) override;
+    void play_cue(game::Cue cue) override;
+
+    media::SoundDevice& sounds_;
+    FatalReport fatal_report_;
+    bool failed_ = false;
+    game::RoundRules rules_{*this};
+
+    // Bottom-most first: later siblings are drawn over earlier ones.
+    Shape Shape4{this, {16, 335, 267, 17}, {Qt::white, true}};
+    QLabel Label1{QStringLiteral("Zum"), this};
+    QLabel Label2{QStringLiteral("brel"), this};
+    Shape Shape1{this, {7, 128, 281, 243}, {std::nullopt, true}};
+    QLabel Label8{QStringLiteral("ver 1.01"), this};
+    Shape Shape2{this, {75, 356, 202, 9}, {std::nullopt, true}};
+    Shape Shape3{this, {76, 357, 201, 8}, {QColor(0, 255, 0), false}};
+    QLabel Label9{QStringLiteral("Produce By Vashtel"), this};
+    QLabel Label3{QStringLiteral("LIFEBAR"), this};
+    QLabel Label4{QStringLiteral("0"), this};
+    QLabel Label6{QStringLiteral("25"), this};
+    QLabel 残り時{QStringLiteral("残り時間"), this};
+    QLabel 連打回{QStringLiteral("連打回数"), this};
+    PictureBox Picture2{this, {17, 133, 265, 201}};
+    QPushButton start_btn{QStringLiteral("スタート"), this};
+    QTimer Timer1{this};
+    KeyPreview key_preview_{*this,
+                            [this](std::int16_t key, std::int16_t shift) { Form_KeyDown(key, shift); },
+                            [this](std::int16_t key, std::int16_t shift) { Form_KeyUp(key, shift); }};
+};

@@ -1,0 +1,23 @@
+#include "app/detectable_auto_repeat.h"
+#include "app/fatal_report.h"
+#include "app/form1.h"
+#include "media/sdl_sound_device.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    request_detectable_auto_repeat();
+
+    media::SdlSoundDevice sounds;
+    Form1 form(sounds, [](const QString& message) {
+        report_fatal(message);
+        QCoreApplication::exit(1);
+    });
+    form.Form_Load();
+    if (form.failed())
+        return 1;
+    form.show();
+    return app.exec();
+}

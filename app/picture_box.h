@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+// Shows one picture at its natural size from the top-left corner, clipped to
+// the box, on white.
+class PictureBox : public QWidget {
+public:
+    PictureBox(QWidget* parent, const QRect& geometry);
+
+    void setPicture(QImage picture);
+    const QImage& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+};

@@ -1,0 +1,350 @@
+#include "app/form1.h"
+#include "../support/picture_folder.h"
+#include "../support/recording_sound_device.h"
+
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// Bottom-most first, with the geometry of the window's design.
+const QList<QPair<QString, QRect>> controls{
+    {"Shape4", {16, 335, 267, 17}},  {"Label1", {16, 0, 193, 97}},
+    {"Label2", {208, 16, 41, 17}},   {"Shape1", {7, 128, 281, 243}},
+    {"Label8", {208, 32, 81, 17}},   {"Shape2", {75, 356, 202, 9}},
+    {"Shape3", {76, 357, 201, 8}},   {"Label9", {216, 64, 97, 25}},
+    {"Label3", {18, 354, 48, 13}},   {"Label4", {230, 338, 49, 17}},
+    {"Label6", {87, 337, 17, 17}},   {"残り時", {26, 337, 50, 12}},
+    {"連打回", {163, 337, 53, 12}},  {"Picture2", {17, 133, 265, 201}},
+    {"start_btn", {8, 96, 281, 25}},
+};
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void window_frame();
+    void geometry_and_drawing_order();
+    void texts_and_fonts_data();
+    void texts_and_fonts();
+    void drawn_pixels_data();
+    void drawn_pixels();
+    void focus_starts_on_picture_and_tabs_to_start();
+    void key_preview_with_focus_on_start_button();
+    void timer_and_button_through_a_round();
+    void load_and_unload_send_the_sound_commands();
+    void missing_title_picture_is_reported();
+    void pictures_through_a_round_data();
+    void pictures_through_a_round();
+    void missing_picture_mid_game_is_reported_data();
+    void missing_picture_mid_game_is_reported();
+
+private:
+    template <typename T> T& control(const QString& name);
+    void press_space();
+    int shown_picture();
+
+    std::unique_ptr<PictureFolder> pictures_;
+    RecordingSoundDevice sounds_;
+    std::unique_ptr<Form1> form_;
+    QStringList reports_;
+};
+
+template <typename T> T& Form1Test::control(const QString& name)
+{
+    T* const found = form_->findChild<T*>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return *found;
+}
+
+void Form1Test::press_space()
+{
+    QWidget* const focus = QApplication::focusWidget() ? QApplication::focusWidget() : form_.get();
+    QTest::keyClick(focus, Qt::Key_Space);
+}
+
+int Form1Test::shown_picture()
+{
+    const QImage& shown = control<PictureBox>("Picture2").picture();
+    for (int n = 1; n <= 25; ++n)
+        if (shown == PictureFolder::colour_picture(n))
+            return n;
+    return 0;
+}
+
+void Form1Test::init()
+{
+    pictures_ = std::make_unique<PictureFolder>();
+    sounds_.commands.clear();
+    reports_.clear();
+    form_ = std::make_unique<Form1>(sounds_, [this](const QString& message) { reports_ << message; });
+    form_->Form_Load();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void Form1Test::cleanup()
+{
+    form_.reset();
+    pictures_.reset();
+}
+
+void Form1Test::window_frame()
+{
+    QCOMPARE(form_->windowTitle(), QString("Zumbrel"));
+    QCOMPARE(form_->size(), QSize(296, 375));
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());
+    const Qt::WindowFlags flags = form_->windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+}
+
+void Form1Test::geometry_and_drawing_order()
+{
+    QStringList order;
+    for (QObject* child : form_->children())
+        if (child->isWidgetType())
+            order << child->objectName();
+    QStringList expected;
+    for (const auto& [name, geometry] : controls) {
+        expected << name;
+        QCOMPARE(control<QWidget>(name).geometry(), geometry);
+    }
+    QCOMPARE(order, expected);
+    QCOMPARE(control<QTimer>("Timer1").interval(), 1000);
+    QCOMPARE(control<QTimer>("Timer1").timerType(), Qt::PreciseTimer);
+}
+
+void Form1Test::texts_and_fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pixel_size"); // 0: the window's own font
+    QTest::addColumn<bool>("bold");
+
+    QTest::newRow("start_btn") << "start_btn" << "スタート" << 19 << true;
+    QTest::newRow("連打回") << "連打回" << "連打回数" << 12 << true;
+    QTest::newRow("残り時") << "残り時" << "残り時間" << 12 << true;
+    QTest::newRow("Label6") << "Label6" << "25" << 12 << true;
+    QTest::newRow("Label4") << "Label4" << "0" << 12 << true;
+    QTest::newRow("Label3") << "Label3" << "LIFEBAR" << 0 << false;
+    QTest::newRow("Label9") << "Label9" << "Produce By Vashtel" << 0 << false;
+    QTest::newRow("Label8") << "Label8" << "ver 1.01" << 0 << false;
+    QTest::newRow("Label2") << "Label2" << "brel" << 16 << true;
+    QTest::newRow("Label1") << "Label1" << "Zum" << 96 << false;
+}
+
+void Form1Test::texts_and_fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(int, pixel_size);
+    QFETCH(bool, bold);
+    QWidget& widget = control<QWidget>(name);
+    const auto* button = qobject_cast<QPushButton*>(&widget);
+    QCOMPARE(button ? button->text() : qobject_cast<QLabel*>(&widget)->text(), text);
+    if (pixel_size == 0) {
+        QCOMPARE(widget.font(), form_->font());
+        return;
+    }
+    const QFontInfo info(widget.font());
+    QCOMPARE(info.family(), QString("IPAPGothic"));
+    QCOMPARE(info.pixelSize(), pixel_size);
+    QCOMPARE(info.bold(), bold);
+}
+
+void Form1Test::drawn_pixels_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QColor>("colour");
+
+    const QColor black(0, 0, 0), white(255, 255, 255), green(0, 255, 0);
+    QTest::newRow("Shape1 outline top-left") << QPoint(7, 128) << black;
+    QTest::newRow("Shape1 outline bottom-right") << QPoint(287, 370) << black;
+    QTest::newRow("Shape4 outline") << QPoint(16, 335) << black;
+    QTest::newRow("Shape4 white inside") << QPoint(17, 336) << white;
+    QTest::newRow("Shape2 outline left") << QPoint(75, 360) << black;
+    QTest::newRow("Shape2 outline top") << QPoint(150, 356) << black;
+    QTest::newRow("Shape3 covers Shape2's right edge") << QPoint(276, 360) << green;
+    QTest::newRow("Shape3 covers Shape2's bottom edge") << QPoint(150, 364) << green;
+    QTest::newRow("Shape3 first pixel") << QPoint(76, 357) << green;
+    QTest::newRow("Label3 white background") << QPoint(65, 366) << white;
+    QTest::newRow("picture top-left") << QPoint(17, 133) << QColor(PictureFolder::colour_picture(25).pixel(0, 0));
+    QTest::newRow("picture bottom-right") << QPoint(281, 333) << QColor(PictureFolder::colour_picture(25).pixel(0, 0));
+}
+
+void Form1Test::drawn_pixels()
+{
+    QFETCH(QPoint, at);
+    QFETCH(QColor, colour);
+    const QImage image = form_->grab().toImage();
+    QCOMPARE(image.size(), QSize(296, 375));
+    QCOMPARE(QColor(image.pixel(at)), colour);
+}
+
+void Form1Test::focus_starts_on_picture_and_tabs_to_start()
+{
+    QStringList focusable;
+    for (QWidget* child : form_->findChildren<QWidget*>())
+        if (child->focusPolicy() != Qt::NoFocus)
+            focusable << child->objectName();
+    focusable.sort();
+    QCOMPARE(focusable, QStringList({"Picture2", "start_btn"}));
+    QCOMPARE(QApplication::focusWidget(), &control<QWidget>("Picture2"));
+    QTest::keyClick(&control<QWidget>("Picture2"), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), &control<QWidget>("start_btn"));
+}
+
+void Form1Test::key_preview_with_focus_on_start_button()
+{
+    auto& start = control<QPushButton>("start_btn");
+    QTest::mouseClick(&start, Qt::LeftButton);
+    QVERIFY(!start.isEnabled());
+    // Force the focus onto the button mid-round, where it never is in play.
+    start.setEnabled(true);
+    start.setFocus();
+    QCOMPARE(QApplication::focusWidget(), &start);
+
+    QTest::keyPress(&start, Qt::Key_Space);
+    QCOMPARE(form_->round_state().hit_count, 1);
+    QCOMPARE(control<QLabel>("Label4").text(), QString("1"));
+    QCOMPARE(form_->round_state().key_latch, game::True);
+    QTest::keyRelease(&start, Qt::Key_A);
+    QCOMPARE(form_->round_state().key_latch, game::False);
+}
+
+void Form1Test::timer_and_button_through_a_round()
+{
+    auto& start = control<QPushButton>("start_btn");
+    auto& timer = control<QTimer>("Timer1");
+    QVERIFY(start.isEnabled());
+    QVERIFY(!timer.isActive());
+
+    QTest::mouseClick(&start, Qt::LeftButton);
+    QVERIFY(!start.isEnabled());
+    QVERIFY(timer.isActive());
+    QCOMPARE(QApplication::focusWidget(), &control<QWidget>("Picture2"));
+    for (int i = 0; i < 3; ++i)
+        press_space();
+    QCOMPARE(control<QLabel>("Label4").text(), QString("3"));
+    QCOMPARE(control<Shape>("Shape3").width(), 198);
+
+    for (int tick = 1; tick <= 25; ++tick) {
+        form_->Timer1_Timer();
+        QCOMPARE(control<QLabel>("Label6").text(), QString::number(25 - tick));
+        QCOMPARE(timer.isActive(), tick < 25);
+        QCOMPARE(start.isEnabled(), tick == 25);
+    }
+    press_space();
+    QCOMPARE(control<QLabel>("Label4").text(), QString("3"));
+    QCOMPARE(sounds_.commands.back(), std::string("play p2 from 0"));
+}
+
+void Form1Test::load_and_unload_send_the_sound_commands()
+{
+    QTest::mouseClick(&control<QPushButton>("start_btn"), Qt::LeftButton);
+    press_space();
+    press_space();
+    form_->close();
+    const std::vector<std::string> expected{
+        "open sh-hit1.wav alias p1", "open sh-hit2.wav alias p2",
+        "play p2 from 0", "play p1 from 0",
+        "close p1", "close p2"};
+    QCOMPARE(sounds_.commands, expected);
+}
+
+void Form1Test::missing_title_picture_is_reported()
+{
+    QFile::remove("bmp/25.bmp");
+    RecordingSoundDevice sounds;
+    Form1 form(sounds, [this](const QString& message) { reports_ << message; });
+    form.Form_Load();
+    QVERIFY(form.failed());
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY2(reports_.front().contains("bmp/25.bmp"), qPrintable(reports_.front()));
+    QVERIFY(reports_.front().contains(QDir::current().absoluteFilePath("bmp/25.bmp")));
+    QVERIFY(sounds.commands.empty());
+}
+
+void Form1Test::pictures_through_a_round_data()
+{
+    QTest::addColumn<int>("hits");
+    QTest::addColumn<int>("after_last_hit");
+    QTest::addColumn<int>("after_time_out");
+
+    QTest::newRow("0") << 0 << 25 << 21;
+    QTest::newRow("1") << 1 << 1 << 21;
+    QTest::newRow("59") << 59 << 5 << 21;
+    QTest::newRow("60") << 60 << 8 << 8;
+    QTest::newRow("100") << 100 << 12 << 12;
+    QTest::newRow("101") << 101 << 11 << 22;
+    QTest::newRow("151") << 151 << 15 << 23;
+    QTest::newRow("200") << 200 << 24 << 24;
+}
+
+void Form1Test::pictures_through_a_round()
+{
+    QFETCH(int, hits);
+    QFETCH(int, after_last_hit);
+    QFETCH(int, after_time_out);
+    QCOMPARE(shown_picture(), 25);
+    QTest::mouseClick(&control<QPushButton>("start_btn"), Qt::LeftButton);
+    QCOMPARE(shown_picture(), 25); // Start never changes the picture
+    for (int i = 0; i < hits; ++i)
+        press_space();
+    QCOMPARE(shown_picture(), after_last_hit);
+    for (int tick = 0; tick < 25 && control<QTimer>("Timer1").isActive(); ++tick)
+        form_->Timer1_Timer();
+    QCOMPARE(shown_picture(), after_time_out);
+    QVERIFY(reports_.isEmpty());
+}
+
+void Form1Test::missing_picture_mid_game_is_reported_data()
+{
+    QTest::addColumn<int>("missing");
+    QTest::addColumn<int>("hits");
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<int>("sounds_played");
+
+    QTest::newRow("first frame, on the first hit") << 1 << 1 << 0 << 0;
+    QTest::newRow("stage 2 frame") << 4 << 20 << 0 << 19;
+    QTest::newRow("time-out result") << 21 << 0 << 25 << 0;
+    QTest::newRow("full score") << 24 << 200 << 0 << 200;
+}
+
+void Form1Test::missing_picture_mid_game_is_reported()
+{
+    QFETCH(int, missing);
+    QFETCH(int, hits);
+    QFETCH(int, ticks);
+    QFETCH(int, sounds_played);
+    const QString file = QStringLiteral("bmp/%1.bmp").arg(missing);
+    QFile::remove(file);
+    QTest::mouseClick(&control<QPushButton>("start_btn"), Qt::LeftButton);
+    for (int i = 0; i < hits; ++i)
+        press_space();
+    for (int tick = 0; tick < ticks; ++tick)
+        form_->Timer1_Timer();
+
+    QVERIFY(form_->failed());
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY2(reports_.front().contains(file), qPrintable(reports_.front()));
+    QVERIFY(!control<QTimer>("Timer1").isActive());
+    // Nothing runs after the failure: the failed hit's sound is never played.
+    const auto plays = std::count_if(sounds_.commands.begin(), sounds_.commands.end(),
+                                     [](const std::string& c) { return c.starts_with("play"); });
+    QCOMPARE(int(plays), sounds_played);
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
