@@ -1,0 +1,62 @@
+#include "wav_reader.h"
+
+#include <QtEndian>
+
+namespace {
+
+std::uint32_t u32_at(const QByteArray& bytes, qsizetype offset)
+{
+    return qFromLittleEndian<std::uint32_t>(bytes.constData() + offset);
+}
+
+std::uint16_t u16_at(const QByteArray& bytes, qsizetype offset)
+{
+    return qFromLittleEndian<std::uint16_t>(bytes.constData() + offset);
+}
+
+} // namespace
+
+WavFile read_wav(const QByteArray& bytes)
+{
+    WavFile wav;
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") {
+        wav.problem = QStringLiteral("not a RIFF WAVE file");
+        return wav;
+    }
+    if (u32_at(bytes, 4) + 8 != static_cast<std::uint32_t>(bytes.size())) {
+        wav.problem = QStringLiteral("RIFF size disagrees with the file size");
+        return wav;
+    }
+    bool seen_format = false;
+    bool seen_data = false;
+    qsizetype at = 12;
+    while (at + 8 <= bytes.size()) {
+        const QByteArray id = bytes.mid(at, 4);
+        const std::uint32_t size = u32_at(bytes, at + 4);
+        const qsizetype body = at + 8;
+        if (body + size > bytes.size()) {
+            wav.problem = QStringLiteral("chunk %1 runs past the end").arg(QString::fromLatin1(id));
+            return wav;
+        }
+        if (id == "fmt " && size >= 16) {
+            wav.format = u16_at(bytes, body);
+            wav.channels = u16_at(bytes, body + 2);
+            wav.sample_rate = u32_at(bytes, body + 4);
+            const std::uint32_t byte_rate = u32_at(bytes, body + 8);
+            const std::uint16_t block_align = u16_at(bytes, body + 12);
+            wav.bits_per_sample = u16_at(bytes, body + 14);
+            if (block_align != wav.channels * wav.bits_per_sample / 8 || byte_rate != wav.sample_rate * block_align)
+                wav.problem = QStringLiteral("byte rate or block align disagrees with the format");
+            seen_format = true;
+        } else if (id == "data" && seen_format) {
+            if (wav.format == 1 && wav.bits_per_sample == 16)
+                for (qsizetype i = 0; i + 1 < size; i += 2)
+                    wav.samples.push_back(qFromLittleEndian<std::int16_t>(bytes.constData() + body + i));
+            seen_data = true;
+        }
+        at = body + size + size % 2; // chunks are padded to even length
+    }
+    if (wav.problem.isEmpty() && !(seen_format && seen_data))
+        wav.problem = QStringLiteral("no fmt chunk followed by a data chunk");
+    return wav;
+}

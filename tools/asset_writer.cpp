@@ -1,0 +1,55 @@
+#include "tools/asset_writer.h"
+
+#include "tools/bmp_writer.h"
+#include "tools/hit_synth.h"
+#include "tools/icon.h"
+#include "tools/picture_catalogue.h"
+#include "tools/wav_writer.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <stdexcept>
+
+namespace assets {
+namespace {
+
+void make_folder(const QString& path)
+{
+    if (!QDir().mkpath(path))
+        throw std::runtime_error("cannot create folder " + path.toStdString());
+}
+
+void write_file(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush())
+        throw std::runtime_error("cannot write " + path.toStdString() + ": " + file.errorString().toStdString());
+}
+
+void write_png(const QString& path, const QImage& image)
+{
+    if (!image.save(path, "PNG"))
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+} // namespace
+
+void write_all_assets(const QString& data_dir, const QString& icon_dir)
+{
+    const QString picture_dir = data_dir + QStringLiteral("/bmp");
+    make_folder(picture_dir);
+    for (int number = 1; number <= picture_count; ++number)
+        write_file(QStringLiteral("%1/%2.bmp").arg(picture_dir).arg(number),
+                   encode_bmp24(draw_numbered_picture(number)));
+
+    write_file(data_dir + QStringLiteral("/sh-hit1.wav"), encode_wav(synthesize_hit(low_hit())));
+    write_file(data_dir + QStringLiteral("/sh-hit2.wav"), encode_wav(synthesize_hit(high_hit())));
+
+    make_folder(icon_dir);
+    for (const int size : icon_sizes)
+        write_png(QStringLiteral("%1/zumbrel-%2.png").arg(icon_dir).arg(size), draw_icon(size));
+}
+
+} // namespace assets

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QImage>
+
+namespace assets {
+
+// How a round went, from a shrug to a perfect score; each earns a louder picture.
+enum class Verdict { keep_going, good, great, perfect };
+
+QImage draw_result_picture(Verdict verdict);
+
+} // namespace assets
