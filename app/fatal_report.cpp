@@ -1,5 +1,6 @@
 #include "app/fatal_report.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -7,5 +8,7 @@
 void report_fatal(const QString& message)
 {
     std::fprintf(stderr, "zumbrel: %s\n", qUtf8Printable(message));
-    QMessageBox::critical(nullptr, QStringLiteral("Zumbrel"), message);
+    // Without a screen nobody could read or dismiss the box: standard error must do.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QMessageBox::critical(nullptr, QStringLiteral("Zumbrel"), message);
 }

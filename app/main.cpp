@@ -1,6 +1,7 @@
 #include "app/detectable_auto_repeat.h"
 #include "app/fatal_report.h"
 #include "app/form1.h"
+#include "app/termination_signals.h"
 #include "media/sdl_sound_device.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ int main(int argc, char* argv[])
     form.Form_Load();
     if (form.failed())
         return 1;
+    close_on_termination_signals(form);
     form.show();
     return app.exec();
 }

@@ -27,7 +27,7 @@ PictureLoadError::PictureLoadError(const QString& asked, const QString& resolved
 
 QString PictureLoadError::report() const
 {
-    return QStringLiteral("Zumbrel cannot show the picture \"%1\" (%2): %3.")
+    return QStringLiteral("Cannot show the picture \"%1\" (%2): %3.")
         .arg(asked_, resolved_, reason_);
 }
 
