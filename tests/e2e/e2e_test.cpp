@@ -11,6 +11,7 @@
 namespace {
 
 const QRect start_button_area{8, 96, 281, 25};
+const QRect picture_area{17, 133, 265, 201};
 constexpr int bar_left = 76;
 constexpr int bar_row = 360;
 
@@ -26,6 +27,11 @@ Bar bar_in(const QImage& window)
     while (bar_left + width < window.width() && window.pixel(bar_left + width, bar_row) == colour)
         ++width;
     return {width, colour};
+}
+
+QImage picture_file(int number)
+{
+    return QImage(QStringLiteral(ZUMBREL_DATA_DIR "/bmp/%1.bmp").arg(number)).convertToFormat(QImage::Format_RGB32);
 }
 
 QString describe(const Bar& bar)
@@ -57,6 +63,7 @@ private:
     QImage wait_for(const std::function<bool(const QImage&)>& check, int milliseconds = 3000);
     bool bar_is(const Bar& expected, int milliseconds = 3000);
     bool start_enabled(const QImage& window) const;
+    bool shows_picture(int number);
     void click_start();
 
     std::unique_ptr<XSession> x_;
@@ -92,6 +99,13 @@ bool EndToEndTest::start_enabled(const QImage& window) const
     return window.copy(start_button_area) == enabled_button_;
 }
 
+bool EndToEndTest::shows_picture(int number)
+{
+    const QImage expected = picture_file(number);
+    return !expected.isNull()
+        && wait_for([&](const QImage& w) { return w.copy(picture_area) == expected; }).copy(picture_area) == expected;
+}
+
 void EndToEndTest::click_start()
 {
     x_->xdotool({"mousemove", "--window", x_->window(), "100", "108", "click", "1"});
@@ -109,15 +123,19 @@ void EndToEndTest::initTestCase()
     QThread::msleep(300); // let the first paint settle
     enabled_button_ = x_->capture().copy(start_button_area);
     QVERIFY(bar_is(bar_after(0)));
+    QVERIFY2(shows_picture(25), "the title picture is not on screen");
 }
 
 void EndToEndTest::each_press_narrows_and_reddens_the_bar()
 {
     click_start();
     QVERIFY(!start_enabled(wait_for([this](const QImage& w) { return !start_enabled(w); })));
+    QVERIFY(shows_picture(25)); // Start leaves the picture alone
+    // The stage's frames alternate from the first one.
     for (int k = 1; k <= 5; ++k) {
         x_->xdotool({"key", "space"});
         QVERIFY2(bar_is(bar_after(++hits_)), qPrintable(QStringLiteral("after press %1").arg(k)));
+        QVERIFY2(shows_picture(k % 2 ? 1 : 2), qPrintable(QStringLiteral("after press %1").arg(k)));
     }
 }
 
@@ -149,6 +167,7 @@ void EndToEndTest::full_score_ends_the_round()
     x_->xdotool(presses);
     hits_ = 200;
     QVERIFY(bar_is({1, qRgb(200, 55, 0)}, 10000));
+    QVERIFY(shows_picture(24));
     QVERIFY(start_enabled(wait_for([this](const QImage& w) { return start_enabled(w); })));
 
     x_->xdotool({"key", "space", "space"});
@@ -166,6 +185,7 @@ void EndToEndTest::unattended_round_times_out_after_25_seconds()
     QVERIFY(!start_enabled(x_->capture()));
 
     QVERIFY(start_enabled(wait_for([this](const QImage& w) { return start_enabled(w); }, 30000)));
+    QVERIFY(shows_picture(21));
     qInfo("round without hits ended %.3f s after the click", double(clock.nsecsElapsed()) / 1e9);
 }
 
