@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
   fonts-ipafont-gothic
   xvfb xdotool
+  dpkg-dev file desktop-file-utils appstream libglib2.0-bin
 )
 
 install_missing() {

@@ -9,6 +9,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Lets desktops match the window to its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zumbrel.Zumbrel"));
     request_detectable_auto_repeat();
 
     media::SdlSoundDevice sounds;
