@@ -1,0 +1,90 @@
+#include "app/form1.h"
+#include "data_copy.h"
+#include "disk_audio.h"
+#include "media/sdl_sound_device.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTest>
+
+// Puts a spoiled sound at `path`, where no file is yet.
+using SoundDamage = void (*)(const QString& path, const QString& data_dir);
+
+Q_DECLARE_METATYPE(SoundDamage)
+
+// The real window and the real SDL device, with a hit sound spoiled.
+class BadSoundFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void round_plays_on_data();
+    void round_plays_on();
+};
+
+void BadSoundFileTest::round_plays_on_data()
+{
+    QTest::addColumn<SoundDamage>("damage");
+    QTest::addColumn<QStringList>("spoiled");
+    QTest::addColumn<bool>("heard");
+
+    const std::pair<const char*, SoundDamage> damages[] = {
+        {"missing", [](const QString&, const QString&) {}},
+        {"zero bytes", [](const QString& path, const QString&) { write_file(path, {}); }},
+        {"random bytes",
+         [](const QString& path, const QString&) {
+             QByteArray noise(8192, 0);
+             QRandomGenerator bytes(0x50d);
+             for (char& byte : noise)
+                 byte = char(bytes.bounded(256));
+             write_file(path, noise);
+         }},
+        {"a picture", [](const QString& path, const QString& data) { QFile::copy(data + "/bmp/1.bmp", path); }},
+        {"a folder", [](const QString& path, const QString&) { QDir().mkdir(path); }},
+    };
+    for (const auto& [name, damage] : damages) {
+        QTest::addRow("sh-hit1.wav %s", name) << damage << QStringList{"sh-hit1.wav"} << true;
+        QTest::addRow("sh-hit2.wav %s", name) << damage << QStringList{"sh-hit2.wav"} << true;
+        QTest::addRow("both %s", name) << damage << QStringList{"sh-hit1.wav", "sh-hit2.wav"} << false;
+    }
+}
+
+void BadSoundFileTest::round_plays_on()
+{
+    QFETCH(SoundDamage, damage);
+    QFETCH(QStringList, spoiled);
+    QFETCH(bool, heard);
+    const DataCopy data(ZUMBREL_DATA_DIR);
+    QVERIFY(data.isValid());
+    const CurrentDir inside(data.path());
+    for (const QString& file : spoiled) {
+        QVERIFY(QFile::remove(file));
+        damage(file, data.path());
+    }
+    const QString output = data.filePath("out.raw");
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", output.toLocal8Bit());
+
+    {
+        media::SdlSoundDevice sounds;
+        QStringList reports;
+        Form1 form(sounds, [&](const QString& message) { reports << message; });
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::mouseClick(form.findChild<QPushButton*>("start_btn"), Qt::LeftButton);
+        for (int hit = 0; hit < 10; ++hit)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::qWait(300); // for the mixer to take the last sounds
+        QCOMPARE(form.round_state().hit_count, 10);
+        QCOMPARE(form.findChild<QLabel*>("Label4")->text(), QString("10"));
+        QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
+        form.close();
+    }
+    QCOMPARE(anything_sounded(output), heard);
+}
+
+QTEST_MAIN(BadSoundFileTest)
+#include "bad_sound_file_test.moc"

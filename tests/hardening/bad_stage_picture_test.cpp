@@ -1,0 +1,119 @@
+#include "app/form1.h"
+#include "data_copy.h"
+#include "picture_damage.h"
+#include "../support/recording_sound_device.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <pwd.h>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+
+// While it lives, this thread opens files as the user nobody, so a file's
+// permissions stop it as they would stop a player. Only the file-system
+// identity of this one thread changes, and it comes back after.
+class ReadAsNobody {
+public:
+    ReadAsNobody()
+    {
+        if (geteuid() != 0)
+            return; // permissions already apply
+        if (const passwd* const nobody = getpwnam("nobody")) {
+            setfsuid(nobody->pw_uid);
+            changed_ = true;
+        }
+    }
+    ~ReadAsNobody()
+    {
+        if (changed_)
+            setfsuid(0);
+    }
+    ReadAsNobody(const ReadAsNobody&) = delete;
+    ReadAsNobody& operator=(const ReadAsNobody&) = delete;
+
+private:
+    bool changed_ = false;
+};
+
+enum class Trigger { first_hit, time_out };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Trigger)
+
+// The real window, with a picture it needs mid-round spoiled.
+class BadStagePictureTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ends_the_game_with_a_report_data();
+    void ends_the_game_with_a_report();
+};
+
+void BadStagePictureTest::ends_the_game_with_a_report_data()
+{
+    QTest::addColumn<int>("picture");
+    QTest::addColumn<Trigger>("trigger");
+    QTest::addColumn<int>("damage");
+    const std::pair<int, Trigger> needed[] = {{1, Trigger::first_hit}, {21, Trigger::time_out}};
+    for (const auto& [picture, trigger] : needed)
+        for (std::size_t i = 0; i < picture_damages().size(); ++i)
+            QTest::addRow("%d, %s", picture, picture_damages()[i].name) << picture << trigger << int(i);
+}
+
+void BadStagePictureTest::ends_the_game_with_a_report()
+{
+    QFETCH(int, picture);
+    QFETCH(Trigger, trigger);
+    QFETCH(int, damage);
+    const PictureDamage& spoil = picture_damages()[std::size_t(damage)];
+    const QString file = QStringLiteral("bmp/%1.bmp").arg(picture);
+    const DataCopy data(ZUMBREL_DATA_DIR);
+    QVERIFY(data.isValid());
+    const CurrentDir inside(data.path());
+    spoil_picture(file, spoil);
+
+    RecordingSoundDevice sounds;
+    QStringList reports;
+    Form1 form(sounds, [&](const QString& message) { reports << message; });
+    form.Form_Load();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QVERIFY(reports.isEmpty());
+    auto* const start = form.findChild<QPushButton*>("start_btn");
+    auto* const timer = form.findChild<QTimer*>("Timer1");
+    QTest::mouseClick(start, Qt::LeftButton);
+    QVERIFY(timer->isActive());
+
+    {
+        const ReadAsNobody reader;
+        if (spoil.needs_unprivileged_reader && QFile(file).open(QIODevice::ReadOnly))
+            QSKIP("this thread can still read a file without read permission");
+        if (trigger == Trigger::first_hit)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        else
+            for (int tick = 0; tick < 25; ++tick)
+                form.Timer1_Timer();
+    }
+
+    QVERIFY(form.failed());
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.front().contains(file), qPrintable(reports.front()));
+    QVERIFY2(reports.front().contains(spoil.reason), qPrintable(reports.front()));
+    QVERIFY(!timer->isActive());
+    // Once failed, the window does nothing more.
+    const QString hits = form.findChild<QLabel*>("Label4")->text();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(form.findChild<QLabel*>("Label4")->text(), hits);
+    QCOMPARE(reports.size(), 1);
+}
+
+QTEST_MAIN(BadStagePictureTest)
+#include "bad_stage_picture_test.moc"

@@ -1,0 +1,78 @@
+#include "game_process.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <pwd.h>
+#include <unistd.h>
+
+GameRun wait_for_end(QProcess& process, int timeout_ms)
+{
+    GameRun run;
+    if (!process.waitForFinished(timeout_ms)) {
+        run.timed_out = true;
+        process.kill();
+        process.waitForFinished();
+    }
+    run.crashed = !run.timed_out && process.exitStatus() == QProcess::CrashExit;
+    run.exit_code = process.exitCode();
+    run.standard_error = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+GameRun run_to_end(const QStringList& command, const QString& dir, const QProcessEnvironment& env,
+                   int timeout_ms)
+{
+    QProcess process;
+    process.setWorkingDirectory(dir);
+    process.setProcessEnvironment(env);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(command.front(), command.mid(1));
+    if (!process.waitForStarted())
+        return {.standard_error = "cannot start " + command.join(' ')};
+    return wait_for_end(process, timeout_ms);
+}
+
+QProcessEnvironment offscreen_environment(const QString& driver)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("SDL_AUDIODRIVER", driver);
+    return env;
+}
+
+std::optional<QStringList> as_nobody(const QString& program, const QString& dir, QProcessEnvironment& env)
+{
+    const QString setpriv = QStandardPaths::findExecutable("setpriv");
+    const QString copy = dir + "/zumbrel-as-nobody";
+    if (setpriv.isEmpty() || !QFile::copy(program, copy))
+        return std::nullopt;
+    QFile::setPermissions(copy, QFile::permissions(program) | QFile::ReadOther | QFile::ExeOther);
+
+    // The sanitizers must be able to read their suppressions as nobody too.
+    static const QRegularExpression suppressions("suppressions=([^:]+)");
+    QString options = env.value("LSAN_OPTIONS");
+    if (const auto match = suppressions.match(options); match.hasMatch()) {
+        const QString readable = dir + "/lsan-suppressions.txt";
+        QFile::copy(match.captured(1), readable);
+        options.replace(match.capturedStart(1), match.capturedLength(1), readable);
+        env.insert("LSAN_OPTIONS", options);
+    }
+    // Qt wants a runtime folder of the user's own; it would make one in /tmp and leave it.
+    const QString runtime = dir + "/runtime";
+    const passwd* const nobody = getpwnam("nobody");
+    if (nobody && QDir().mkdir(runtime) && ::chown(qPrintable(runtime), nobody->pw_uid, nobody->pw_gid) == 0
+        && QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        env.insert("XDG_RUNTIME_DIR", runtime);
+    env.insert("HOME", dir);
+    return QStringList{setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", copy};
+}
+
+QString sanitizer_finding(const QString& standard_error)
+{
+    static const QRegularExpression finding("^.*(Sanitizer|runtime error:).*$",
+                                            QRegularExpression::MultilineOption);
+    return finding.match(standard_error).captured(0);
+}

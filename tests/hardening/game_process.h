@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// How one run of the real game ended.
+struct GameRun {
+    bool timed_out = false;
+    bool crashed = false; // ended by a signal
+    int exit_code = -1;
+    QString standard_error;
+};
+
+// Waits up to `timeout_ms` for a started game to end, killing it after that.
+GameRun wait_for_end(QProcess& process, int timeout_ms);
+
+// Runs `command` in `dir`; a run still going after `timeout_ms` is killed.
+GameRun run_to_end(const QStringList& command, const QString& dir, const QProcessEnvironment& env,
+                   int timeout_ms);
+
+// This machine's environment, with the game put on Qt's offscreen platform
+// and on SDL's audio driver `driver`.
+QProcessEnvironment offscreen_environment(const QString& driver);
+
+// A command that runs the game as the unprivileged user nobody, from a copy
+// of it in `dir`; adjusts `env` to match. Nothing if that cannot be done here.
+std::optional<QStringList> as_nobody(const QString& program, const QString& dir, QProcessEnvironment& env);
+
+// The first line in which a sanitizer reports a fault; empty if none did.
+QString sanitizer_finding(const QString& standard_error);

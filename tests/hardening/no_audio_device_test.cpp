@@ -1,0 +1,172 @@
+#include "app/form1.h"
+#include "media/sdl_sound_device.h"
+#include "running_game.h"
+#include "x_display.h"
+
+#include <SDL.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+#include <vector>
+
+namespace {
+
+constexpr int runs_per_setting = 3;
+constexpr int patience_ms = 20000;
+
+// Names how sound is to be had: the variables set for SDL, and those taken away.
+struct AudioSetting {
+    QByteArray driver; // empty: SDL picks
+    bool has_device = false;
+};
+
+// No sound server can answer: the runtime folder holds none, and PulseAudio
+// is sent to a socket that does not exist, which also keeps it from spawning one.
+void without_sound_server(QProcessEnvironment& env, const QTemporaryDir& runtime)
+{
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("PULSE_SERVER", "unix:" + runtime.filePath("no-server"));
+}
+
+bool sound_card_present()
+{
+    QFile cards("/proc/asound/cards");
+    return cards.open(QIODevice::ReadOnly) && !cards.readAll().contains("no soundcards");
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(AudioSetting)
+
+class NoAudioDeviceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void start_up_data();
+    void start_up();
+    void silent_round_data();
+    void silent_round();
+
+private:
+    void add_settings(bool with_devices);
+};
+
+void NoAudioDeviceTest::initTestCase()
+{
+    if (sound_card_present())
+        qInfo("This machine has a sound card: the rows said to have no device may find it.");
+}
+
+void NoAudioDeviceTest::add_settings(bool with_devices)
+{
+    QTest::addColumn<AudioSetting>("setting");
+    if (with_devices) {
+        QTest::newRow("device: SDL dummy driver") << AudioSetting{"dummy", true};
+        QTest::newRow("device: SDL disk driver") << AudioSetting{"disk", true};
+    }
+    QTest::newRow("no device: SDL picks, no server") << AudioSetting{"", false};
+    QTest::newRow("no device: ALSA, no card") << AudioSetting{"alsa", false};
+    QTest::newRow("no device: PulseAudio, no server") << AudioSetting{"pulseaudio", false};
+}
+
+void NoAudioDeviceTest::start_up_data()
+{
+    add_settings(true);
+}
+
+// From process start to the window on an X server, with and without sound.
+void NoAudioDeviceTest::start_up()
+{
+    QFETCH(AudioSetting, setting);
+    XDisplay x;
+    QVERIFY2(x.isValid(), "cannot start Xvfb");
+    const QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", x.name());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    without_sound_server(env, runtime);
+    env.insert("SDL_DISKAUDIOFILE", runtime.filePath("out.raw"));
+    if (setting.driver.isEmpty())
+        env.remove("SDL_AUDIODRIVER");
+    else
+        env.insert("SDL_AUDIODRIVER", setting.driver);
+
+    std::vector<qint64> times;
+    for (int run = 0; run < runs_per_setting; ++run) {
+        x.forget_windows();
+        QElapsedTimer clock;
+        clock.start();
+        RunningGame game(ZUMBREL_DATA_DIR, env);
+        QVERIFY(game.started());
+        const bool shown = x.wait_for_shown_window(patience_ms) != 0;
+        times.push_back(clock.elapsed());
+        const GameRun end = game.end_with(SIGTERM, patience_ms);
+        const QByteArray said = end.standard_error.toLocal8Bit();
+        QVERIFY2(shown, "no window within 20 s: " + said);
+        QVERIFY2(!end.timed_out && !end.crashed && end.exit_code == 0, said);
+        QVERIFY2(!end.standard_error.contains("ALSA lib"), said); // the probe stays quiet
+        QVERIFY2(sanitizer_finding(end.standard_error).isEmpty(), said);
+    }
+    std::sort(times.begin(), times.end());
+    qInfo("start-up to first window: median %lld ms (fastest %lld, slowest %lld)",
+          times[times.size() / 2], times.front(), times.back());
+}
+
+void NoAudioDeviceTest::silent_round_data()
+{
+    add_settings(false);
+}
+
+// The real device without a device to open, and a whole round through the window.
+void NoAudioDeviceTest::silent_round()
+{
+    QFETCH(AudioSetting, setting);
+    const QTemporaryDir runtime;
+    QProcessEnvironment env;
+    without_sound_server(env, runtime);
+    for (const QString& name : env.keys())
+        qputenv(qPrintable(name), env.value(name).toLocal8Bit());
+    if (setting.driver.isEmpty())
+        qunsetenv("SDL_AUDIODRIVER");
+    else
+        qputenv("SDL_AUDIODRIVER", setting.driver);
+
+    QElapsedTimer clock;
+    clock.start();
+    media::SdlSoundDevice sounds;
+    const qint64 opening = clock.elapsed();
+    // The device leaves SDL's audio running only when it opened a device.
+    const bool sounding = SDL_WasInit(SDL_INIT_AUDIO) != 0;
+    qInfo("opening the sound device: %lld ms, %s", opening,
+          sounding ? "a device was found" : "no device, silent");
+
+    const QDir previous = QDir::current();
+    QVERIFY(QDir::setCurrent(ZUMBREL_DATA_DIR));
+    QStringList reports;
+    Form1 form(sounds, [&](const QString& message) { reports << message; });
+    form.Form_Load();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* const start = form.findChild<QPushButton*>("start_btn");
+    QTest::mouseClick(start, Qt::LeftButton);
+    for (int hit = 0; hit < 200; ++hit)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QDir::setCurrent(previous.path());
+
+    QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
+    QCOMPARE(form.round_state().hit_count, 200);
+    QVERIFY(start->isEnabled());
+    QVERIFY(!form.findChild<QTimer*>("Timer1")->isActive());
+    form.close();
+}
+
+QTEST_MAIN(NoAudioDeviceTest)
+#include "no_audio_device_test.moc"
