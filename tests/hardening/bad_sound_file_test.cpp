@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "data_copy.h"
+#include "live_window.h"
 #include "disk_audio.h"
-#include "media/sdl_sound_device.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,11 +68,9 @@ void BadSoundFileTest::round_plays_on()
     qputenv("SDL_DISKAUDIOFILE", output.toLocal8Bit());
 
     {
-        media::SdlSoundDevice sounds;
-        QStringList reports;
-        Form1 form(sounds, [&](const QString& message) { reports << message; });
-        form.Form_Load();
-        form.show();
+        LiveWindow live;
+        Form1& form = live.form;
+        const QStringList& reports = live.reports;
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QTest::mouseClick(form.findChild<QPushButton*>("start_btn"), Qt::LeftButton);
         for (int hit = 0; hit < 10; ++hit)

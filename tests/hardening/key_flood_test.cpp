@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "data_copy.h"
+#include "live_window.h"
 #include "key_traffic.h"
-#include "media/sdl_sound_device.h"
 #include "window_invariants.h"
 
 #include <QApplication>
@@ -66,11 +66,9 @@ void KeyFloodTest::window_survives_a_key_flood()
     auto& app = static_cast<WatchedApplication&>(*qApp);
     const CurrentDir inside(ZUMBREL_DATA_DIR);
     qputenv("SDL_AUDIODRIVER", "dummy");
-    media::SdlSoundDevice sounds;
-    QStringList reports;
-    Form1 form(sounds, [&](const QString& message) { reports << message; });
-    form.Form_Load();
-    form.show();
+    LiveWindow live;
+    Form1& form = live.form;
+    const QStringList& reports = live.reports;
     QVERIFY(QTest::qWaitForWindowActive(&form));
     auto& start = *form.findChild<QPushButton*>("start_btn");
     auto& timer1 = *form.findChild<QTimer*>("Timer1");

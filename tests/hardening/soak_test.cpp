@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "data_copy.h"
-#include "media/sdl_sound_device.h"
+#include "live_window.h"
 #include "window_invariants.h"
 
 #include <QElapsedTimer>
@@ -48,11 +48,9 @@ void SoakTest::rounds_leave_nothing_behind()
     const std::set<int> reported{1, 10, 100, 1000, rounds};
     const CurrentDir inside(ZUMBREL_DATA_DIR);
     qputenv("SDL_AUDIODRIVER", "dummy");
-    media::SdlSoundDevice sounds;
-    QStringList reports;
-    Form1 form(sounds, [&](const QString& message) { reports << message; });
-    form.Form_Load();
-    form.show();
+    LiveWindow live;
+    Form1& form = live.form;
+    const QStringList& reports = live.reports;
     QVERIFY(QTest::qWaitForWindowActive(&form));
     auto& start = *form.findChild<QPushButton*>("start_btn");
     WindowInvariants invariants(form);
