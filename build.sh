@@ -9,7 +9,7 @@ packages=(
   cmake g++ make pkgconf
   qt6-base-dev libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
   fonts-ipafont-gothic
-  xvfb xdotool
+  xvfb xdotool libxcb-xtest0-dev libxcb-damage0-dev
   dpkg-dev file desktop-file-utils appstream libglib2.0-bin
 )
 
