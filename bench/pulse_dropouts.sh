@@ -18,12 +18,12 @@ trap 'pulseaudio --kill 2>/dev/null; rm -rf "$runtime"' EXIT
 until pactl info >/dev/null 2>&1; do sleep 0.1; done
 
 cd "$build/data"
-for spec in "$@"; do
+for format in "$@"; do
   parec -d bench.monitor --raw --format=s16le --rate=44100 --channels=2 >"$runtime/tone.raw" &
   recorder=$!
   sleep 0.5
   # shellcheck disable=SC2086 # "rate frames" is two arguments
-  SDL_AUDIODRIVER=pulseaudio "$build/bench/zumbrel_audio_buffer_bench" $spec "$seconds"
+  SDL_AUDIODRIVER=pulseaudio "$build/bench/zumbrel_audio_buffer_bench" $format "$seconds"
   sleep 0.5
   kill "$recorder"
   wait "$recorder" 2>/dev/null || true

@@ -19,9 +19,9 @@ machine "sound device"
 SDL_AUDIODRIVER=dummy "$build/bench/zumbrel_sound_bench"
 machine "audio buffers, dummy and disk drivers"
 # shellcheck disable=SC2086 # "rate frames" is two arguments
-for spec in "44100 512" "44100 441" "48000 480" "44100 256"; do
-  SDL_AUDIODRIVER=dummy "$build/bench/zumbrel_audio_buffer_bench" $spec 30
-  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$build/bench/zumbrel_audio_buffer_bench" $spec 30 2>/dev/null
+for format in "44100 512" "44100 441" "48000 480" "44100 256"; do
+  SDL_AUDIODRIVER=dummy "$build/bench/zumbrel_audio_buffer_bench" $format 30
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null "$build/bench/zumbrel_audio_buffer_bench" $format 30 2>/dev/null
 done
 machine "audio buffers, PulseAudio null sink"
 "$bench/pulse_dropouts.sh" "$build" 60
