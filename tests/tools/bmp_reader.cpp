@@ -1,20 +1,10 @@
 #include "bmp_reader.h"
 
-#include <QtEndian>
+#include "le_fields.h"
 
 namespace {
 
 constexpr qsizetype headers_size = 54;
-
-std::uint32_t u32_at(const QByteArray& bytes, qsizetype offset)
-{
-    return qFromLittleEndian<std::uint32_t>(bytes.constData() + offset);
-}
-
-std::uint16_t u16_at(const QByteArray& bytes, qsizetype offset)
-{
-    return qFromLittleEndian<std::uint16_t>(bytes.constData() + offset);
-}
 
 QImage decode_rows(const QByteArray& bytes, qsizetype offset, int width, int height, qsizetype stride)
 {

@@ -1,20 +1,6 @@
 #include "wav_reader.h"
 
-#include <QtEndian>
-
-namespace {
-
-std::uint32_t u32_at(const QByteArray& bytes, qsizetype offset)
-{
-    return qFromLittleEndian<std::uint32_t>(bytes.constData() + offset);
-}
-
-std::uint16_t u16_at(const QByteArray& bytes, qsizetype offset)
-{
-    return qFromLittleEndian<std::uint16_t>(bytes.constData() + offset);
-}
-
-} // namespace
+#include "le_fields.h"
 
 WavFile read_wav(const QByteArray& bytes)
 {
@@ -51,7 +37,7 @@ WavFile read_wav(const QByteArray& bytes)
         } else if (id == "data" && seen_format) {
             if (wav.format == 1 && wav.bits_per_sample == 16)
                 for (qsizetype i = 0; i + 1 < size; i += 2)
-                    wav.samples.push_back(qFromLittleEndian<std::int16_t>(bytes.constData() + body + i));
+                    wav.samples.push_back(static_cast<std::int16_t>(u16_at(bytes, body + i)));
             seen_data = true;
         }
         at = body + size + size % 2; // chunks are padded to even length
