@@ -1,34 +1,16 @@
 // Usage: window_shows_picture <window-id> <x> <y> <picture>
 // Waits until the window shows the picture with its top-left corner at (x, y);
 // exits 0 then, or 1 with the number of differing pixels if it never does.
+#include "x_capture.h"
+
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QThread>
 
-#include <xcb/xcb.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
-
-QImage capture(xcb_connection_t* connection, xcb_window_t window, const QRect& area)
-{
-    const auto cookie = xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window,
-                                      static_cast<int16_t>(area.x()), static_cast<int16_t>(area.y()),
-                                      static_cast<uint16_t>(area.width()),
-                                      static_cast<uint16_t>(area.height()), ~0u);
-    const std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
-        xcb_get_image_reply(connection, cookie, nullptr), &std::free);
-    if (!reply || reply->depth != 24
-        || xcb_get_image_data_length(reply.get()) != area.width() * area.height() * 4)
-        return {};
-    // A 24-bit screen stores pixels as 32-bit little-endian xRGB.
-    return QImage(xcb_get_image_data(reply.get()), area.width(), area.height(), area.width() * 4,
-                  QImage::Format_RGB32)
-        .copy();
-}
 
 qsizetype differing_pixels(const QImage& seen, const QImage& expected)
 {
@@ -64,10 +46,10 @@ int main(int argc, char* argv[])
     }
     // The first frames may still be on their way to the screen.
     const QDeadlineTimer deadline(10000);
-    qsizetype differences = differing_pixels(capture(connection, window, area), expected);
+    qsizetype differences = differing_pixels(capture_window(connection, window, area), expected);
     while (differences != 0 && !deadline.hasExpired()) {
         QThread::msleep(50);
-        differences = differing_pixels(capture(connection, window, area), expected);
+        differences = differing_pixels(capture_window(connection, window, area), expected);
     }
     xcb_disconnect(connection);
     if (differences != 0) {
