@@ -17,6 +17,8 @@
 // The game's one window. Its controls keep their design-time names; its
 // handlers pass each event to the round rules and the media.
 class Form1 : public QWidget, private game::FormView {
+    Q_OBJECT
+
 public:
     // Called once when a handler cannot go on; the program must then end.
     using FatalReport = std::function<void(const QString& message)>;

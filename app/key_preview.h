@@ -9,6 +9,8 @@
 // Hands every key-down and key-up of a window to its handlers before the
 // focused control sees it, whichever control has the focus.
 class KeyPreview : public QObject {
+    Q_OBJECT
+
 public:
     using Handler = std::function<void(std::int16_t key_code, std::int16_t shift)>;
 

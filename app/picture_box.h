@@ -6,6 +6,8 @@
 // Shows one picture at its natural size from the top-left corner, clipped to
 // the box, on white.
 class PictureBox : public QWidget {
+    Q_OBJECT
+
 public:
     PictureBox(QWidget* parent, const QRect& geometry);
 

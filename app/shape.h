@@ -8,6 +8,8 @@
 // A rectangle drawn the way the window's design has it: an optional solid
 // fill and an optional 1-pixel black outline, both inside its own bounds.
 class Shape : public QWidget {
+    Q_OBJECT
+
 public:
     struct Look {
         std::optional<QColor> fill;

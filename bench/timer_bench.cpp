@@ -32,6 +32,8 @@ double millis(Clock::duration d)
 // Notes when Timer1 fires, before its handler runs, and counts the key
 // events the window receives.
 class Watch : public QObject {
+    Q_OBJECT
+
 public:
     Watch(QTimer& timer, QWindow& window) : timer_(timer), window_(window)
     {
@@ -144,3 +146,4 @@ int main(int argc, char** argv)
         run_round(game, true);
     }
 }
+#include "timer_bench.moc"

@@ -14,6 +14,8 @@ struct Log {
 };
 
 class LoggingButton : public QPushButton {
+    Q_OBJECT
+
 public:
     LoggingButton(QWidget* parent, Log& log) : QPushButton(parent), log_(log) {}
 

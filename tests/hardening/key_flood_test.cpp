@@ -25,6 +25,8 @@ constexpr quint32 seed = 20240611;
 // Lets a test look at the window after each event has been handled in full:
 // events sent while another is being handled are part of that one.
 class WatchedApplication : public QApplication {
+    Q_OBJECT
+
 public:
     using QApplication::QApplication;
     std::function<void(const QEvent&)> after_event;
