@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine for Zumbrel, builds it into build/, then plays or tests.
-#   ./build.sh play   build and start the game
-#   ./build.sh test   build and run the whole test suite
+# Sets up a Debian 13 or 12 machine for Zumbrel, builds it into build/, then plays or tests.
+#   ./build.sh play   build the game alone and start it
+#   ./build.sh test   build the game, its tests and benchmarks, and run the whole test suite
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(
+play_packages=(
   cmake g++ make pkgconf
-  qt6-base-dev libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
+  qt6-base-dev qt6-wayland libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
   fonts-ipafont-gothic
+)
+test_packages=(
   xvfb xdotool libxcb-xtest0-dev libxcb-damage0-dev
+  sway wtype grim
   dpkg-dev file desktop-file-utils appstream libglib2.0-bin
 )
 
 install_missing() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -28,19 +31,19 @@ install_missing() {
 }
 
 build() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build build -j"$(nproc)"
 }
 
 case "${1:-}" in
   play)
-    install_missing
-    build
+    install_missing "${play_packages[@]}"
+    build -DBUILD_TESTING=OFF -DZUMBREL_BENCHMARKS=OFF
     cd build/data && exec ../zumbrel
     ;;
   test)
-    install_missing
-    build
+    install_missing "${play_packages[@]}" "${test_packages[@]}"
+    build -DBUILD_TESTING=ON -DZUMBREL_BENCHMARKS=ON
     ctest --test-dir build --output-on-failure
     ;;
   *)
