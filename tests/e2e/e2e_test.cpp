@@ -1,4 +1,4 @@
-#include "x_session.h"
+#include "game_session.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -52,32 +53,36 @@ class EndToEndTest : public QObject {
 
 private slots:
     void initTestCase();
+    void init();
+    void cleanup();
     void each_press_narrows_and_reddens_the_bar();
     void holding_space_counts_once();
     void other_keys_count_nothing();
     void full_score_ends_the_round();
-    void unattended_round_times_out_after_25_seconds();
+    void round_times_out_after_25_seconds();
 
 private:
     // Polls window captures until the check holds or the time is up; returns the last capture.
     QImage wait_for(const std::function<bool(const QImage&)>& check, int milliseconds = 3000);
     bool bar_is(const Bar& expected, int milliseconds = 3000);
+    // Over a short while in which nothing may change it.
+    bool bar_stays(const Bar& expected);
     bool start_enabled(const QImage& window) const;
     bool shows_picture(int number);
-    void click_start();
+    // Presses Start; whether the button then shows disabled.
+    bool start_round();
 
-    std::unique_ptr<XSession> x_;
+    std::unique_ptr<GameSession> session_;
     QImage enabled_button_;
-    int hits_ = 0;
 };
 
 QImage EndToEndTest::wait_for(const std::function<bool(const QImage&)>& check, int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
-    QImage window = x_->capture();
+    QImage window = session_->capture();
     while (!check(window) && !deadline.hasExpired()) {
         QThread::msleep(5);
-        window = x_->capture();
+        window = session_->capture();
     }
     return window;
 }
@@ -94,6 +99,12 @@ bool EndToEndTest::bar_is(const Bar& expected, int milliseconds)
     return false;
 }
 
+bool EndToEndTest::bar_stays(const Bar& expected)
+{
+    QThread::msleep(300);
+    return bar_is(expected, 0);
+}
+
 bool EndToEndTest::start_enabled(const QImage& window) const
 {
     return window.copy(start_button_area) == enabled_button_;
@@ -106,87 +117,90 @@ bool EndToEndTest::shows_picture(int number)
         && wait_for([&](const QImage& w) { return w.copy(picture_area) == expected; }).copy(picture_area) == expected;
 }
 
-void EndToEndTest::click_start()
+bool EndToEndTest::start_round()
 {
-    x_->xdotool({"mousemove", "--window", x_->window(), "100", "108", "click", "1"});
-    // Away from the button, so hover does not change how it looks.
-    x_->xdotool({"mousemove", "--window", x_->window(), "150", "60"});
+    session_->click_start();
+    return !start_enabled(wait_for([this](const QImage& w) { return !start_enabled(w); }));
 }
 
 void EndToEndTest::initTestCase()
 {
-    x_ = std::make_unique<XSession>();
-    QVERIFY2(x_->start_game(ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR), "the game's window did not appear");
-    x_->xdotool({"mousemove", "--window", x_->window(), "150", "60"});
-    QImage window = wait_for([](const QImage& w) { return w.width() == 296 && w.height() == 375; });
+    session_ = make_game_session(ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR);
+    QVERIFY2(session_->isValid(), "the display server did not start");
+}
+
+void EndToEndTest::init()
+{
+    QVERIFY2(session_->start_game(), "the game's window did not appear");
+    const QImage window = wait_for([](const QImage& w) { return w.size() == QSize(296, 375); });
     QCOMPARE(window.size(), QSize(296, 375));
-    QThread::msleep(300); // let the first paint settle
-    enabled_button_ = x_->capture().copy(start_button_area);
-    QVERIFY(bar_is(bar_after(0)));
     QVERIFY2(shows_picture(25), "the title picture is not on screen");
+    enabled_button_ = session_->capture().copy(start_button_area);
+    QVERIFY(bar_is(bar_after(0)));
+}
+
+void EndToEndTest::cleanup()
+{
+    session_->stop_game();
 }
 
 void EndToEndTest::each_press_narrows_and_reddens_the_bar()
 {
-    click_start();
-    QVERIFY(!start_enabled(wait_for([this](const QImage& w) { return !start_enabled(w); })));
+    QVERIFY(start_round());
     QVERIFY(shows_picture(25)); // Start leaves the picture alone
     // The stage's frames alternate from the first one.
     for (int k = 1; k <= 5; ++k) {
-        x_->xdotool({"key", "space"});
-        QVERIFY2(bar_is(bar_after(++hits_)), qPrintable(QStringLiteral("after press %1").arg(k)));
+        session_->tap({"space"});
+        QVERIFY2(bar_is(bar_after(k)), qPrintable(QStringLiteral("after press %1").arg(k)));
         QVERIFY2(shows_picture(k % 2 ? 1 : 2), qPrintable(QStringLiteral("after press %1").arg(k)));
     }
 }
 
 void EndToEndTest::holding_space_counts_once()
 {
-    x_->xdotool({"keydown", "space"});
-    QThread::msleep(1300); // well past the server's auto-repeat delay
-    x_->xdotool({"keyup", "space"});
-    QVERIFY(bar_is(bar_after(++hits_)));
-    QThread::msleep(300);
-    QVERIFY(bar_is(bar_after(hits_), 0));
+    QVERIFY(start_round());
+    session_->hold("space", 1300); // well past the auto-repeat delay
+    QVERIFY(bar_is(bar_after(1)));
+    QVERIFY(bar_stays(bar_after(1)));
 }
 
 void EndToEndTest::other_keys_count_nothing()
 {
-    x_->xdotool({"key", "a", "Return", "b", "shift+x", "Escape", "1"});
-    x_->xdotool({"keydown", "z"});
-    QThread::msleep(1200);
-    x_->xdotool({"keyup", "z"});
-    QThread::msleep(300);
-    QVERIFY(bar_is(bar_after(hits_), 0));
+    QVERIFY(start_round());
+    session_->tap({"space"});
+    QVERIFY(bar_is(bar_after(1)));
+    session_->tap({"a", "Return", "b", "shift+x", "Escape", "1"}, 12);
+    session_->hold("z", 1200);
+    QVERIFY(bar_stays(bar_after(1)));
 }
 
 void EndToEndTest::full_score_ends_the_round()
 {
-    QStringList presses{"key", "--delay", "8"};
-    for (int i = hits_; i < 200; ++i)
-        presses << "space";
-    x_->xdotool(presses);
-    hits_ = 200;
+    QVERIFY(start_round());
+    session_->tap(QStringList(200, QStringLiteral("space")), 8);
     QVERIFY(bar_is({1, qRgb(200, 55, 0)}, 10000));
     QVERIFY(shows_picture(24));
     QVERIFY(start_enabled(wait_for([this](const QImage& w) { return start_enabled(w); })));
 
-    x_->xdotool({"key", "space", "space"});
-    QThread::msleep(300);
-    QVERIFY(bar_is({1, qRgb(200, 55, 0)}, 0));
+    session_->tap({"space", "space"});
+    QVERIFY(bar_stays({1, qRgb(200, 55, 0)}));
 }
 
-void EndToEndTest::unattended_round_times_out_after_25_seconds()
+void EndToEndTest::round_times_out_after_25_seconds()
 {
     QElapsedTimer clock;
     clock.start();
-    click_start();
-    // Start gives the bar its full width back but keeps its last colour.
-    QVERIFY(bar_is({201, qRgb(200, 55, 0)}));
-    QVERIFY(!start_enabled(x_->capture()));
+    QVERIFY(start_round());
+    session_->tap({"space", "space", "space"}, 12);
+    QVERIFY(bar_is(bar_after(3)));
 
     QVERIFY(start_enabled(wait_for([this](const QImage& w) { return start_enabled(w); }, 30000)));
     QVERIFY(shows_picture(21));
-    qInfo("round without hits ended %.3f s after the click", double(clock.nsecsElapsed()) / 1e9);
+    qInfo("round ended %.3f s after the click", double(clock.nsecsElapsed()) / 1e9);
+
+    // Start gives the bar its full width back but keeps its last colour.
+    QVERIFY(start_round());
+    QVERIFY(bar_is({201, qRgb(3, 252, 0)}));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

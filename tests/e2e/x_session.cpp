@@ -3,32 +3,62 @@
 #include "x_capture.h"
 
 #include <QProcessEnvironment>
+#include <QThread>
+
+XSession::XSession(QString program, QString data_dir)
+    : program_(std::move(program))
+    , data_dir_(std::move(data_dir))
+{
+}
 
 XSession::~XSession()
 {
-    game_.kill();
-    game_.waitForFinished();
+    stop_game();
 }
 
-bool XSession::start_game(const QString& program, const QString& data_dir)
+bool XSession::start_game()
 {
-    if (!x_.isValid())
-        return false;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", x_.name());
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("SDL_AUDIODRIVER", "dummy");
     game_.setProcessEnvironment(env);
-    game_.setWorkingDirectory(data_dir);
+    game_.setWorkingDirectory(data_dir_);
     game_.setProcessChannelMode(QProcess::ForwardedChannels);
-    game_.start(program, {});
+    game_.start(program_, {});
     if (!game_.waitForStarted())
         return false;
-    window_ = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Zumbrel$"}).section('\n', 0, 0);
+    window_ = x_.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Zumbrel$"}).section('\n', 0, 0);
     if (window_.isEmpty())
         return false;
-    xdotool({"windowfocus", "--sync", window_});
+    x_.xdotool({"windowfocus", "--sync", window_});
+    // Away from the button, so hover does not change how it looks.
+    x_.xdotool({"mousemove", "--window", window_, "150", "60"});
     return true;
+}
+
+void XSession::stop_game()
+{
+    game_.kill();
+    game_.waitForFinished();
+}
+
+void XSession::click_start()
+{
+    x_.xdotool({"mousemove", "--window", window_, "100", "108", "click", "1"});
+    x_.xdotool({"mousemove", "--window", window_, "150", "60"});
+}
+
+void XSession::tap(const QStringList& keys, int delay_ms)
+{
+    x_.xdotool(QStringList{"key", "--delay", QString::number(delay_ms)} + keys);
+}
+
+void XSession::hold(const QString& key, int milliseconds)
+{
+    x_.xdotool({"keydown", key});
+    QThread::msleep(milliseconds);
+    x_.xdotool({"keyup", key});
 }
 
 QImage XSession::capture() const

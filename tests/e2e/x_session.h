@@ -1,29 +1,27 @@
 #pragma once
 
+#include "game_session.h"
 #include "xvfb.h"
 
-#include <QImage>
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 
-// The game running in a private Xvfb display, driven by real XTest events
-// through xdotool and read back from window captures.
-class XSession {
+// The game in a private Xvfb display, driven by XTest events through xdotool.
+class XSession final : public GameSession {
 public:
-    XSession() = default;
-    ~XSession();
-    XSession(const XSession&) = delete;
-    XSession& operator=(const XSession&) = delete;
+    XSession(QString program, QString data_dir);
+    ~XSession() override;
 
-    // Starts the game in its data folder; returns false if no window appeared.
-    bool start_game(const QString& program, const QString& data_dir);
-    QString xdotool(const QStringList& arguments) const { return x_.xdotool(arguments); }
-    QImage capture() const;
-
-    const QString& window() const { return window_; }
+    bool isValid() const override { return x_.isValid(); }
+    bool start_game() override;
+    void stop_game() override;
+    void click_start() override;
+    void tap(const QStringList& keys, int delay_ms) override;
+    void hold(const QString& key, int milliseconds) override;
+    QImage capture() const override;
 
 private:
+    const QString program_;
+    const QString data_dir_;
     Xvfb x_;
     QProcess game_;
     QString window_;

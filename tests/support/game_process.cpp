@@ -43,11 +43,27 @@ QProcessEnvironment offscreen_environment(const QString& driver)
     return env;
 }
 
-std::optional<QStringList> as_nobody(const QString& program, const QString& dir, QProcessEnvironment& env)
+std::optional<QStringList> nobody_prefix()
 {
     const QString setpriv = QStandardPaths::findExecutable("setpriv");
+    if (::geteuid() != 0 || setpriv.isEmpty() || !getpwnam("nobody"))
+        return std::nullopt;
+    return QStringList{setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+}
+
+bool make_runtime_folder(const QString& path, bool for_nobody)
+{
+    const passwd* const nobody = getpwnam("nobody");
+    return QDir().mkdir(path)
+        && (!for_nobody || (nobody && ::chown(qPrintable(path), nobody->pw_uid, nobody->pw_gid) == 0))
+        && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+std::optional<QStringList> as_nobody(const QString& program, const QString& dir, QProcessEnvironment& env)
+{
+    const auto prefix = nobody_prefix();
     const QString copy = dir + "/zumbrel-as-nobody";
-    if (setpriv.isEmpty() || !QFile::copy(program, copy))
+    if (!prefix || !QFile::copy(program, copy))
         return std::nullopt;
     QFile::setPermissions(copy, QFile::permissions(program) | QFile::ReadOther | QFile::ExeOther);
 
@@ -62,12 +78,10 @@ std::optional<QStringList> as_nobody(const QString& program, const QString& dir,
     }
     // Qt wants a runtime folder of the user's own; it would make one in /tmp and leave it.
     const QString runtime = dir + "/runtime";
-    const passwd* const nobody = getpwnam("nobody");
-    if (nobody && QDir().mkdir(runtime) && ::chown(qPrintable(runtime), nobody->pw_uid, nobody->pw_gid) == 0
-        && QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+    if (make_runtime_folder(runtime, true))
         env.insert("XDG_RUNTIME_DIR", runtime);
     env.insert("HOME", dir);
-    return QStringList{setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", copy};
+    return *prefix + QStringList{copy};
 }
 
 QString sanitizer_finding(const QString& standard_error)

@@ -26,6 +26,14 @@ GameRun run_to_end(const QStringList& command, const QString& dir, const QProces
 // and on SDL's audio driver `driver`.
 QProcessEnvironment offscreen_environment(const QString& driver);
 
+// setpriv's words that run a command as the unprivileged user nobody; nothing
+// if this process cannot switch users (not root, or no setpriv).
+std::optional<QStringList> nobody_prefix();
+
+// Makes `path` a folder that only its user may enter, as XDG_RUNTIME_DIR must
+// be; that user is nobody if `for_nobody`, else this process's own.
+bool make_runtime_folder(const QString& path, bool for_nobody);
+
 // A command that runs the game as the unprivileged user nobody, from a copy
 // of it in `dir`; adjusts `env` to match. Nothing if that cannot be done here.
 std::optional<QStringList> as_nobody(const QString& program, const QString& dir, QProcessEnvironment& env);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// The real game in a display server of its own, played with real input
+// events and read back from captures of its window. Keys are named as X
+// keysyms ("space", "Return"), a chord as "shift+x".
+class GameSession {
+public:
+    virtual ~GameSession() = default;
+
+    // False if the display server could not be started.
+    virtual bool isValid() const = 0;
+    // Starts the game in its data folder; false if no window appeared.
+    virtual bool start_game() = 0;
+    virtual void stop_game() = 0;
+    virtual void click_start() = 0;
+    // Presses and releases each key in turn, `delay_ms` apart.
+    virtual void tap(const QStringList& keys, int delay_ms = 0) = 0;
+    virtual void hold(const QString& key, int milliseconds) = 0;
+    // The window's client area as the screen shows it; null if unreadable.
+    virtual QImage capture() const = 0;
+};
+
+// The session that ZUMBREL_E2E_DISPLAY names: "x11" (the default) or "wayland".
+std::unique_ptr<GameSession> make_game_session(const QString& program, const QString& data_dir);
