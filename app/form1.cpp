@@ -79,14 +79,13 @@ Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report)
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(1000);
 
-    const QList<QObject*> controls{&Shape4, &Label1, &Label2, &Shape1, &Label8, &Shape2,
-                                   &Shape3, &Label9, &Label3, &Label4, &Label6, &残り時,
-                                   &連打回, &Picture2, &start_btn, &Timer1};
-    const QStringList names{"Shape4", "Label1", "Label2", "Shape1", "Label8", "Shape2",
-                            "Shape3", "Label9", "Label3", "Label4", "Label6", "残り時",
-                            "連打回", "Picture2", "start_btn", "Timer1"};
-    for (qsizetype i = 0; i < controls.size(); ++i)
-        controls[i]->setObjectName(names[i]);
+    const std::pair<QObject*, const char*> controls[]{
+        {&Shape4, "Shape4"}, {&Label1, "Label1"}, {&Label2, "Label2"}, {&Shape1, "Shape1"},
+        {&Label8, "Label8"}, {&Shape2, "Shape2"}, {&Shape3, "Shape3"}, {&Label9, "Label9"},
+        {&Label3, "Label3"}, {&Label4, "Label4"}, {&Label6, "Label6"}, {&残り時, "残り時"},
+        {&連打回, "連打回"}, {&Picture2, "Picture2"}, {&start_btn, "start_btn"}, {&Timer1, "Timer1"}};
+    for (const auto& [control, name] : controls)
+        control->setObjectName(QString::fromUtf8(name));
 
     connect(&start_btn, &QPushButton::clicked, this, &Form1::start_btn_Click);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
