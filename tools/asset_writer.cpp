@@ -1,6 +1,5 @@
 #include "tools/asset_writer.h"
 
-#include "tools/bmp_writer.h"
 #include "tools/hit_synth.h"
 #include "tools/icon.h"
 #include "tools/picture_catalogue.h"
@@ -8,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 
 #include <stdexcept>
 
@@ -28,10 +28,21 @@ void write_file(const QString& path, const QByteArray& bytes)
         throw std::runtime_error("cannot write " + path.toStdString() + ": " + file.errorString().toStdString());
 }
 
-void write_png(const QString& path, const QImage& image)
+void write_image(const QString& path, const QImage& image, const char* format)
 {
-    if (!image.save(path, "PNG"))
-        throw std::runtime_error("cannot write " + path.toStdString());
+    QImageWriter writer(path, format);
+    if (!writer.write(image))
+        throw std::runtime_error("cannot write " + path.toStdString() + ": " + writer.errorString().toStdString());
+}
+
+// Qt writes an opaque picture as the 24-bit bottom-up BITMAPINFOHEADER layout
+// the game reads; 72 dpi is what our pictures have always declared.
+void write_bmp(const QString& path, QImage picture)
+{
+    constexpr int dots_per_metre = 2835;
+    picture.setDotsPerMeterX(dots_per_metre);
+    picture.setDotsPerMeterY(dots_per_metre);
+    write_image(path, picture, "BMP");
 }
 
 } // namespace
@@ -41,15 +52,14 @@ void write_all_assets(const QString& data_dir, const QString& icon_dir)
     const QString picture_dir = data_dir + QStringLiteral("/bmp");
     make_folder(picture_dir);
     for (int number = 1; number <= picture_count; ++number)
-        write_file(QStringLiteral("%1/%2.bmp").arg(picture_dir).arg(number),
-                   encode_bmp24(draw_numbered_picture(number)));
+        write_bmp(QStringLiteral("%1/%2.bmp").arg(picture_dir).arg(number), draw_numbered_picture(number));
 
     write_file(data_dir + QStringLiteral("/sh-hit1.wav"), encode_wav(synthesize_hit(low_hit())));
     write_file(data_dir + QStringLiteral("/sh-hit2.wav"), encode_wav(synthesize_hit(high_hit())));
 
     make_folder(icon_dir);
     for (const int size : icon_sizes)
-        write_png(QStringLiteral("%1/zumbrel-%2.png").arg(icon_dir).arg(size), draw_icon(size));
+        write_image(QStringLiteral("%1/zumbrel-%2.png").arg(icon_dir).arg(size), draw_icon(size), "PNG");
 }
 
 } // namespace assets

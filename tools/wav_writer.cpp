@@ -1,33 +1,29 @@
 #include "tools/wav_writer.h"
 
-#include "tools/little_endian.h"
+#include <QDataStream>
+#include <QIODevice>
 
 namespace assets {
 
 QByteArray encode_wav(std::span<const std::int16_t> samples)
 {
-    constexpr std::uint16_t channels = 1;
-    constexpr std::uint16_t bytes_per_sample = 2;
-    const auto data_size = static_cast<std::uint32_t>(samples.size() * bytes_per_sample);
+    constexpr quint16 channels = 1;
+    constexpr quint16 bytes_per_sample = 2;
+    const auto data_size = static_cast<quint32>(samples.size() * bytes_per_sample);
 
     QByteArray bytes;
-    bytes.append("RIFF");
-    append_u32(bytes, 36 + data_size);
-    bytes.append("WAVE");
-
-    bytes.append("fmt ");
-    append_u32(bytes, 16);
-    append_u16(bytes, 1); // PCM
-    append_u16(bytes, channels);
-    append_u32(bytes, sample_rate);
-    append_u32(bytes, sample_rate * channels * bytes_per_sample);
-    append_u16(bytes, channels * bytes_per_sample);
-    append_u16(bytes, 8 * bytes_per_sample);
-
-    bytes.append("data");
-    append_u32(bytes, data_size);
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian); // RIFF is little-endian whatever the host is
+    out.writeRawData("RIFF", 4);
+    out << quint32{36 + data_size};
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32{16} << quint16{1} << channels; // 16-byte PCM format chunk
+    out << quint32{sample_rate} << quint32{sample_rate * channels * bytes_per_sample};
+    out << quint16{channels * bytes_per_sample} << quint16{8 * bytes_per_sample};
+    out.writeRawData("data", 4);
+    out << data_size;
     for (const std::int16_t sample : samples)
-        append_u16(bytes, static_cast<std::uint16_t>(sample));
+        out << sample;
     return bytes;
 }
 

@@ -1,6 +1,8 @@
 #include "wav_reader.h"
 
-#include "le_fields.h"
+#include <QtEndian>
+
+#include <iterator>
 
 WavFile read_wav(const QByteArray& bytes)
 {
@@ -9,7 +11,7 @@ WavFile read_wav(const QByteArray& bytes)
         wav.problem = QStringLiteral("not a RIFF WAVE file");
         return wav;
     }
-    if (u32_at(bytes, 4) + 8 != static_cast<std::uint32_t>(bytes.size())) {
+    if (qFromLittleEndian<quint32>(bytes.constData() + 4) + 8 != static_cast<quint32>(bytes.size())) {
         wav.problem = QStringLiteral("RIFF size disagrees with the file size");
         return wav;
     }
@@ -18,26 +20,28 @@ WavFile read_wav(const QByteArray& bytes)
     qsizetype at = 12;
     while (at + 8 <= bytes.size()) {
         const QByteArray id = bytes.mid(at, 4);
-        const std::uint32_t size = u32_at(bytes, at + 4);
+        const std::uint32_t size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
         const qsizetype body = at + 8;
         if (body + size > bytes.size()) {
             wav.problem = QStringLiteral("chunk %1 runs past the end").arg(QString::fromLatin1(id));
             return wav;
         }
+        const char* const field = bytes.constData() + body;
         if (id == "fmt " && size >= 16) {
-            wav.format = u16_at(bytes, body);
-            wav.channels = u16_at(bytes, body + 2);
-            wav.sample_rate = u32_at(bytes, body + 4);
-            const std::uint32_t byte_rate = u32_at(bytes, body + 8);
-            const std::uint16_t block_align = u16_at(bytes, body + 12);
-            wav.bits_per_sample = u16_at(bytes, body + 14);
+            wav.format = qFromLittleEndian<quint16>(field);
+            wav.channels = qFromLittleEndian<quint16>(field + 2);
+            wav.sample_rate = qFromLittleEndian<quint32>(field + 4);
+            const std::uint32_t byte_rate = qFromLittleEndian<quint32>(field + 8);
+            const std::uint16_t block_align = qFromLittleEndian<quint16>(field + 12);
+            wav.bits_per_sample = qFromLittleEndian<quint16>(field + 14);
             if (block_align != wav.channels * wav.bits_per_sample / 8 || byte_rate != wav.sample_rate * block_align)
                 wav.problem = QStringLiteral("byte rate or block align disagrees with the format");
             seen_format = true;
         } else if (id == "data" && seen_format) {
-            if (wav.format == 1 && wav.bits_per_sample == 16)
-                for (qsizetype i = 0; i + 1 < size; i += 2)
-                    wav.samples.push_back(static_cast<std::int16_t>(u16_at(bytes, body + i)));
+            if (wav.format == 1 && wav.bits_per_sample == 16) {
+                wav.samples.resize(size / 2);
+                qFromLittleEndian<qint16>(field, std::ssize(wav.samples), wav.samples.data());
+            }
             seen_data = true;
         }
         at = body + size + size % 2; // chunks are padded to even length
