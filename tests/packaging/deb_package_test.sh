@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree into a temporary folder and
-# checks its contents, its dependencies, the launcher's data folder and the
-# AppStream release.
-# Usage: deb_package_test.sh <cpack> <build-dir>
+# Builds the Debian package into a temporary folder, checks what lintian does
+# not, and runs lintian. As root it then installs the package, starts the game
+# from its menu entry and purges the package, which must take every path it brought.
+# Usage: deb_package_test.sh <cpack> <build-dir> <window_shows_picture>
 set -euo pipefail
-cpack=$1 build=$2
+cpack=$1 build=$2 shows_picture=$3
 app_id=io.github.zumbrel.Zumbrel
+skipped=77
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+installed=''
+cleanup() {
+  if [ -n "$installed" ]; then apt-get remove --purge -y -qq zumbrel >/dev/null 2>&1 || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -25,8 +31,9 @@ dpkg-deb -c "$deb" | awk '{ print $NF }' | sed 's|^\./|/|' >"$work/contents"
 outside=$(grep -v '^/usr/' "$work/contents" | grep -vx '/' || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 
-expected=(/usr/bin/zumbrel /usr/share/zumbrel/sh-hit1.wav /usr/share/zumbrel/sh-hit2.wav
-  "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml")
+expected=(/usr/games/zumbrel /usr/share/zumbrel/sh-hit1.wav /usr/share/zumbrel/sh-hit2.wav
+  "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml"
+  /usr/share/doc/zumbrel/copyright /usr/share/doc/zumbrel/changelog.gz /usr/share/man/man6/zumbrel.6.gz)
 for number in $(seq 25); do expected+=("/usr/share/zumbrel/bmp/$number.bmp"); done
 for size in 16 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x$size/apps/$app_id.png"); done
 missing=()
@@ -40,12 +47,56 @@ echo "Depends: $depends"
 for package in 'libqt6widgets6' 'libsdl2-mixer-2\.0-0' 'fonts-ipafont-gothic'; do
   grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends does not name $package"
 done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[ "$recommends" = qt6-wayland ] || fail "Recommends: $recommends"
 
 packaged() { dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/$1"; }
 path_value=$(packaged "applications/$app_id.desktop" | sed -n 's/^Path=//p')
 [ "$path_value" = /usr/share/zumbrel ] || fail "packaged launcher has Path=$path_value"
+exec_value=$(packaged "applications/$app_id.desktop" | sed -n 's/^Exec=//p')
+[ "$exec_value" = /usr/games/zumbrel ] || fail "packaged launcher has Exec=$exec_value"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/games/zumbrel >"$work/zumbrel"
+sections=$(readelf -S -W "$work/zumbrel")
+! grep -qF .comment <<<"$sections" || fail "the packaged program keeps its .comment section"
 # Software centres show the newest AppStream release as the installed version.
 version=$(dpkg-deb -f "$deb" Version)
-newest_release=$(packaged "metainfo/$app_id.metainfo.xml" | grep -m1 -o '<release version="[^"]*"' | cut -d'"' -f2)
-[ "$newest_release" = "$version" ] || fail "metainfo's newest release is $newest_release, the package is $version"
-echo "package contents, dependencies and launcher are as expected"
+newest_release=$(packaged "metainfo/$app_id.metainfo.xml" | grep -m1 -o '<release version="[^"]*"' | cut -d'"' -f2 || true)
+[ "$newest_release" = "$version" ] || fail "metainfo's newest release is '$newest_release', the package is $version"
+# With parental controls on, software centres hide an app that has no rating.
+packaged "metainfo/$app_id.metainfo.xml" | grep -q '<content_rating type="oars-1\.1">' || fail "no OARS content rating"
+packaged doc/zumbrel/changelog.gz | gunzip >"$work/changelog"
+for field in Version Maintainer; do
+  from_changelog=$(dpkg-parsechangelog -l "$work/changelog" -S "$field")
+  [ "$from_changelog" = "$(dpkg-deb -f "$deb" "$field")" ] || fail "the changelog's newest $field is $from_changelog"
+done
+echo "package contents, dependencies, launcher and changelog are as expected"
+
+# No overrides, and no local configuration that could hide a tag. lintian
+# leaves temporary files behind, so they go where the test cleans up.
+TMPDIR=$work lintian --no-cfg --no-override --fail-on error,warning --display-info --pedantic "$deb" \
+  || fail "lintian reports errors or warnings"
+echo "lintian reports no error and no warning"
+
+[ "$(id -u)" -eq 0 ] || { echo "SKIP: installing the package on this machine needs root"; exit $skipped; }
+if dpkg-query -W -f='${Status}' zumbrel 2>/dev/null | grep -q ' installed$'; then
+  echo "SKIP: zumbrel is installed on this machine already; the test leaves it alone"
+  exit $skipped
+fi
+
+existing() { while read -r path; do if [ -e "$path" ]; then echo "$path"; fi; done <"$work/contents" | sort; }
+existing >"$work/before"
+# apt's download user must be able to read the package.
+chmod 755 "$work"
+installed=yes
+apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300 "$@" >"$work/apt.log" 2>&1; }
+apt_get install --no-install-recommends "$deb" || { cat "$work/apt.log"; fail "apt-get install $deb"; }
+
+bash "$(dirname "$0")/desktop_entry_starts_game.sh" \
+  "/usr/share/applications/$app_id.desktop" /usr/share/zumbrel "$shows_picture"
+
+apt_get remove --purge zumbrel || { cat "$work/apt.log"; fail "apt-get remove --purge zumbrel"; }
+installed=''
+! dpkg-query -W zumbrel 2>/dev/null || fail "dpkg still knows zumbrel after the purge"
+left_behind=$(existing | comm -13 "$work/before" -)
+[ -z "$left_behind" ] || fail "left behind after the purge: $left_behind"
+echo "the package installs, starts from its menu entry and purges without a trace"

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Starts the game the way its desktop entry says, in a private Xvfb, and waits
+# for the title picture from the given data folder on its window.
+# Usage: desktop_entry_starts_game.sh <desktop-entry> <data-dir> <window_shows_picture>
+set -euo pipefail
+entry=$1 data_dir=$2 shows_picture=$3
+
+work=$(mktemp -d)
+xvfb_pid='' game_pid=''
+cleanup() {
+  if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
+export DISPLAY=":$(cat "$work/display")"
+
+# gio applies Exec= and Path= as a desktop launcher does; the bus address
+# stops it from starting a session bus of its own.
+if ! SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" \
+  gio launch "$entry" >"$work/game.log" 2>&1; then
+  cat "$work/game.log"
+  fail "gio launch $entry"
+fi
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zumbrel$' | head -n 1) || true
+[ -n "$window" ] || { cat "$work/game.log"; fail "no Zumbrel window appeared"; }
+game_pid=$(xdotool getwindowpid "$window") || true
+
+"$shows_picture" "$window" 17 133 "$data_dir/bmp/25.bmp" \
+  || { cat "$work/game.log"; fail "the window does not show the title picture from $data_dir"; }
+echo "$entry starts the game, which shows its title picture from $data_dir"
