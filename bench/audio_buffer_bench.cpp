@@ -1,37 +1,44 @@
-// Whether a mixer buffer of a given size keeps up on this machine: opens SDL's
-// audio as the game does, but with the rate and buffer asked for, plays a
-// steady 441 Hz tone on the left channel and the hit sound, restarted eight
-// times a second, on the right, and prints how regularly SDL asked for each
-// buffer. bench/pulse_dropouts.sh records it from a PulseAudio null sink and
-// counts what was lost.
-//   zumbrel_audio_buffer_bench <rate> <frames> <seconds> [hit.wav]
+// Which mixer buffer keeps up on this machine, settled by a controlled
+// comparison: both cores kept busy by the same loop throughout, the sizes
+// played in turn through a private PulseAudio null sink whose monitor is
+// recorded. Each run opens SDL's audio as the game does, with the buffer under
+// test, and plays a steady 441 Hz tone on the left channel and the hit sound,
+// started four times a second, on the right. Counts the silent gaps in the
+// tone and times each hit from Mix_PlayChannel to its first sample in the
+// sink. Prints figures; never judges them. Needs pulseaudio and
+// pulseaudio-utils; run from the folder holding the hit sound.
+//   zumbrel_audio_buffer_bench [seconds] [runs] [frames ...]
+#include "bench/child_process.h"
+#include "bench/monitor_recording.h"
+#include "bench/pulse_server.h"
+#include "bench/recording_analysis.h"
 #include "bench/summary.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <numbers>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr int rate = PulseServer::sink_rate;
 constexpr double tone_hz = 441;
 constexpr double tone_level = 6000;
+// Longer than the hit sound, so each one starts from silence.
+constexpr auto hit_period = std::chrono::milliseconds(250);
 
 struct Tone {
-    double phase_step = 0;
     double phase = 0;
-    std::vector<Clock::time_point> calls;
-    std::atomic<std::size_t> count{0};
-    std::atomic<long> frames_out{0};
-    std::atomic<int> frames_per_call{0};
 };
 
 // Runs on the mixed buffer just before it goes out: the hit sound keeps the
@@ -39,85 +46,171 @@ struct Tone {
 void SDLCALL play_tone(void* user, Uint8* stream, int bytes)
 {
     auto& tone = *static_cast<Tone*>(user);
-    const std::size_t n = tone.count.load(std::memory_order_relaxed);
-    if (n < tone.calls.size()) {
-        tone.calls[n] = Clock::now();
-        tone.count.store(n + 1, std::memory_order_release);
-    }
-    tone.frames_out.fetch_add(bytes / 4, std::memory_order_relaxed);
-    tone.frames_per_call.store(bytes / 4, std::memory_order_relaxed);
     auto* const samples = reinterpret_cast<Sint16*>(stream);
+    const double step = 2 * std::numbers::pi * tone_hz / rate;
     for (int frame = 0; frame < bytes / 4; ++frame) {
-        const auto value = static_cast<Sint16>(std::lround(tone_level * std::sin(tone.phase)));
-        samples[2 * frame] = value;
-        tone.phase = std::fmod(tone.phase + tone.phase_step, 2 * std::numbers::pi);
+        samples[2 * frame] = static_cast<Sint16>(std::lround(tone_level * std::sin(tone.phase)));
+        tone.phase = std::fmod(tone.phase + step, 2 * std::numbers::pi);
     }
+}
+
+struct Run {
+    Dropouts dropouts;
+    std::vector<double> latencies; // ms
+    int unheard = 0;
+};
+
+struct Size {
+    int frames = 0;
+    std::vector<Run> runs{};
+};
+
+double millis(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+[[noreturn]] void fail(const char* what)
+{
+    std::fprintf(stderr, "zumbrel_audio_buffer_bench: %s: %s\n", what, SDL_GetError());
+    std::exit(1);
+}
+
+// Plays for the given time with the given buffer; returns when each hit was started.
+std::vector<Clock::time_point> play(int frames, int seconds)
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0
+        || Mix_OpenAudioDevice(rate, AUDIO_S16SYS, 2, static_cast<Uint16>(frames), nullptr, 0) != 0)
+        fail("cannot open audio");
+    Mix_AllocateChannels(1);
+    Mix_Chunk* const hit = Mix_LoadWAV("sh-hit1.wav");
+    if (!hit)
+        fail("cannot load sh-hit1.wav");
+    Tone tone;
+    Mix_SetPostMix(play_tone, &tone);
+    std::vector<Clock::time_point> started;
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    for (auto next = Clock::now(); next < end; next += hit_period) {
+        std::this_thread::sleep_until(next);
+        started.push_back(Clock::now());
+        Mix_PlayChannel(0, hit, 0);
+    }
+    std::this_thread::sleep_for(hit_period);
+    Mix_HaltChannel(-1);
+    Mix_SetPostMix(nullptr, nullptr);
+    Mix_FreeChunk(hit);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return started;
+}
+
+Run measure(const PulseServer& pulse, int frames, int seconds)
+{
+    MonitorRecording recording(pulse);
+    const std::vector<Clock::time_point> started = play(frames, seconds);
+    // The stream's last buffers reach the sink after it closes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    recording.stop();
+
+    Run run{dropouts_in_tone(recording.left(), rate, tone_hz), {}, 0};
+    for (const Clock::time_point t : started) {
+        // The stream's first second, while SDL and the server settle, is left out.
+        if (t < started.front() + std::chrono::seconds(1))
+            continue;
+        const auto latency = time_to_onset(recording.right(), recording.timeline(), t,
+                                           hit_period - std::chrono::milliseconds(20), rate);
+        if (latency)
+            run.latencies.push_back(millis(*latency));
+        else
+            ++run.unheard;
+    }
+    return run;
+}
+
+double ms_of(std::size_t frames)
+{
+    return 1000.0 * static_cast<double>(frames) / rate;
+}
+
+void print_run(int number, int frames, const Run& run)
+{
+    const Dropouts& d = run.dropouts;
+    std::printf("run %d, %d frames: %.1f s of tone, %d silent gaps (%.1f ms, longest %.1f ms), %d recorder breaks; "
+                "play -> first sample: median %.1f ms of %zu hits, %d unheard\n",
+                number, frames, static_cast<double>(d.tone_frames) / rate, d.gaps, ms_of(d.silent_frames),
+                ms_of(d.longest_gap), d.breaks, median(run.latencies), run.latencies.size(), run.unheard);
+    std::fflush(stdout);
+}
+
+int gaps_in(const Size& size)
+{
+    int gaps = 0;
+    for (const Run& run : size.runs)
+        gaps += run.dropouts.gaps;
+    return gaps;
+}
+
+void print_table(const std::vector<Size>& sizes)
+{
+    std::printf("\n%-22s %-20s %5s %11s %18s %8s\n", "buffer at 44.1 kHz", "silent gaps per run", "all",
+                "sound lost", "play->first sample", "unheard");
+    for (const Size& size : sizes) {
+        std::string per_run;
+        std::size_t lost = 0;
+        std::vector<double> latencies;
+        int unheard = 0;
+        for (const Run& run : size.runs) {
+            per_run += (per_run.empty() ? "" : ", ") + std::to_string(run.dropouts.gaps);
+            lost += run.dropouts.silent_frames;
+            latencies.insert(latencies.end(), run.latencies.begin(), run.latencies.end());
+            unheard += run.unheard;
+        }
+        char name[32];
+        std::snprintf(name, sizeof name, "%d frames (%.1f ms)", size.frames, ms_of(size.frames));
+        std::printf("%-22s %-20s %5d %8.1f ms %6.1f / %6.1f ms %8d\n", name, per_run.c_str(), gaps_in(size),
+                    ms_of(lost), median(latencies), percentile(latencies, 99), unheard);
+    }
+    const Size* smallest = &sizes.front();
+    for (const Size& size : sizes)
+        if (size.frames < smallest->frames && gaps_in(size) <= gaps_in(sizes.front()))
+            smallest = &size;
+    std::printf("smallest buffer with no more silent gaps than %d frames: %d frames (%d gaps against %d)\n",
+                sizes.front().frames, smallest->frames, gaps_in(*smallest), gaps_in(sizes.front()));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: zumbrel_audio_buffer_bench <rate> <frames> <seconds> [hit.wav]\n");
-        return 2;
-    }
-    const int rate = std::atoi(argv[1]);
-    const int frames = std::atoi(argv[2]);
-    const int seconds = std::atoi(argv[3]);
-    const char* const hit_file = argc > 4 ? argv[4] : "sh-hit1.wav";
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 40;
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 4;
+    std::vector<Size> sizes;
+    for (int i = 3; i < argc; ++i)
+        sizes.push_back({std::atoi(argv[i])});
+    if (sizes.empty())
+        sizes = {{512}, {441}, {256}};
 
+    const PulseServer pulse;
+    for (const std::string& entry : pulse.client_env()) {
+        const auto equals = entry.find('=');
+        setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+    }
+    setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0
-        || Mix_OpenAudioDevice(rate, AUDIO_S16SYS, 2, static_cast<Uint16>(frames), nullptr, 0) != 0) {
-        std::fprintf(stderr, "cannot open audio: %s\n", SDL_GetError());
-        return 1;
-    }
-    int obtained_rate = 0;
-    Uint16 format = 0;
-    int channels = 0;
-    Mix_QuerySpec(&obtained_rate, &format, &channels);
-    if (channels != 2) {
-        std::fprintf(stderr, "the mixer gave %d channels, not 2\n", channels);
-        return 1;
-    }
-    Mix_AllocateChannels(1);
-    Mix_Chunk* const hit = Mix_LoadWAV(hit_file);
 
-    Tone tone;
-    tone.phase_step = 2 * std::numbers::pi * tone_hz / obtained_rate;
-    tone.calls.resize(static_cast<std::size_t>(seconds) * obtained_rate / std::max(frames, 1) * 2 + 16);
-    Mix_SetPostMix(play_tone, &tone);
-    const auto end = Clock::now() + std::chrono::seconds(seconds);
-    while (Clock::now() < end) {
-        if (hit)
-            Mix_PlayChannel(0, hit, 0);
-        SDL_Delay(125);
-    }
-    Mix_SetPostMix(nullptr, nullptr);
-    const std::size_t calls = tone.count.load(std::memory_order_acquire);
-
-    const int got_frames = tone.frames_per_call.load();
-    const double period_ms = 1000.0 * got_frames / obtained_rate;
-    // The stream's first second, while SDL and the server settle, is left out.
-    std::size_t settled = 0;
-    while (settled < calls && tone.calls[settled] < tone.calls[0] + std::chrono::seconds(1))
-        ++settled;
-    std::vector<double> gaps;
-    int late = 0;
-    for (std::size_t i = settled + 1; i < calls; ++i) {
-        gaps.push_back(std::chrono::duration<double, std::milli>(tone.calls[i] - tone.calls[i - 1]).count());
-        late += gaps.back() > 2 * period_ms;
-    }
-    std::printf("driver %s, asked %d Hz / %d frames (%.2f ms), got %d Hz / %d frames (%.2f ms), %s\n",
-                SDL_GetCurrentAudioDriver(), rate, frames, 1000.0 * frames / rate, obtained_rate, got_frames,
-                period_ms, hit ? "with the hit sound" : "tone only");
-    print_summary("  time between buffer requests after the first second", gaps, "ms");
-    std::printf("  %zu requests in %d s (%.0f in real time), %.2f s of tone; gaps over two buffers: %d\n", calls,
-                seconds, seconds * 1000.0 / period_ms, static_cast<double>(tone.frames_out.load()) / obtained_rate,
-                late);
-    Mix_HaltChannel(-1);
-    Mix_FreeChunk(hit);
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // The same load for every size: a loop that never sleeps on each core.
+    std::vector<std::unique_ptr<ChildProcess>> busy;
+    for (unsigned core = 0; core < std::max(1u, std::thread::hardware_concurrency()); ++core)
+        busy.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{"sh", "-c", "while :; do :; done"},
+                                                      std::vector<std::string>{}, std::string{}));
+    std::printf("%zu busy loops; %d runs of %d s per size, in turn, through a PulseAudio null sink\n", busy.size(),
+                runs, seconds);
+    std::fflush(stdout);
+    for (int run = 1; run <= runs; ++run)
+        for (Size& size : sizes) {
+            size.runs.push_back(measure(pulse, size.frames, seconds));
+            print_run(run, size.frames, size.runs.back());
+        }
+    busy.clear();
+    print_table(sizes);
 }

@@ -4,8 +4,9 @@
 #include <sys/types.h>
 #include <vector>
 
-// A program started in a folder with extra environment entries
-// ("NAME=value"); asked to end with SIGTERM, then killed, when destroyed.
+// A program started in a folder with changes to this process's environment
+// ("NAME=value" sets, a bare "NAME" takes away); asked to end with SIGTERM,
+// then killed, when destroyed.
 class ChildProcess {
 public:
     // keep_fd stays open in the child, for programs told to write to it.

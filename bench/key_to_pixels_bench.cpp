@@ -1,13 +1,20 @@
 // From a real key press, sent through XTest to the real program in Xvfb, to
 // the server drawing the hit into the window (the picture or the life bar),
-// as DAMAGE reports it. Prints figures; never judges them.
+// as DAMAGE reports it; next to the floor (a bare Qt window that repaints a
+// strip on each key press) side by side in the same Xvfb, a hit on each in
+// turn. Prints figures and the ratio to the floor; never judges them.
 //   zumbrel_key_to_pixels_bench [hits] [program] [data-dir]
 #include "bench/summary.h"
 #include "bench/x_game.h"
 
+#include <QTemporaryDir>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,9 +34,9 @@ double millis(Clock::duration d)
 }
 
 // Lets drawing that is still on its way arrive before the next measurement.
-void settle(XGame& game, Clock::duration quiet)
+void settle(XGame& window, Clock::duration quiet)
 {
-    while (game.next_drawing({{0, 0, 4096, 4096}}, quiet)) {
+    while (window.next_drawing({{0, 0, 4096, 4096}}, quiet)) {
     }
 }
 
@@ -41,6 +48,24 @@ void start_round(XGame& game)
     settle(game, std::chrono::milliseconds(50));
 }
 
+// From the key press to the first drawing over the areas, and to the last
+// one that follows it within 20 ms.
+std::pair<double, double> hit(XGame& window, std::initializer_list<Area> areas)
+{
+    window.focus();
+    settle(window, std::chrono::milliseconds(5));
+    const auto pressed = Clock::now();
+    window.space_bar(true);
+    const auto drawn = window.next_drawing(areas, std::chrono::seconds(1));
+    if (!drawn)
+        fail("a space-bar press drew nothing within a second");
+    auto last = *drawn;
+    while (const auto more = window.next_drawing(areas, std::chrono::milliseconds(20)))
+        last = *more;
+    window.space_bar(false);
+    return {millis(*drawn - pressed), millis(last - pressed)};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -49,27 +74,30 @@ int main(int argc, char** argv)
     const std::string program = argc > 2 ? argv[2] : ZUMBREL_PROGRAM;
     const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
 
+    // Sound is not on the way to the pixels; SDL's dummy driver needs no server.
+    const QTemporaryDir runtime;
+    const std::vector<std::string> audio{"SDL_AUDIODRIVER=dummy", "XDG_RUNTIME_DIR=" + runtime.path().toStdString()};
     XvfbServer x;
-    XGame game(x, program, data_dir);
+    XGame game(x, game_program(program, data_dir, audio));
+    XGame floor(x, floor_program(audio));
+    game.move_to(0, 0);
+    floor.move_to(320, 0);
     std::vector<double> first_drawing;
     std::vector<double> last_drawing;
-    for (int hit = 0; hit < hits; ++hit) {
-        if (hit % hits_per_round == 0)
+    std::vector<double> floor_drawing;
+    for (int i = 0; i < hits; ++i) {
+        if (i % hits_per_round == 0)
             start_round(game);
-        settle(game, std::chrono::milliseconds(5));
-        const auto pressed = Clock::now();
-        game.space_bar(true);
-        const auto drawn = game.next_drawing({picture_area, bar_area}, std::chrono::seconds(1));
-        if (!drawn)
-            fail("a space-bar press drew nothing within a second");
-        auto last = *drawn;
-        while (const auto more = game.next_drawing({picture_area, bar_area}, std::chrono::milliseconds(20)))
-            last = *more;
-        first_drawing.push_back(millis(*drawn - pressed));
-        last_drawing.push_back(millis(last - pressed));
-        game.space_bar(false);
+        const auto [first, last] = hit(game, {picture_area, bar_area});
+        first_drawing.push_back(first);
+        last_drawing.push_back(last);
+        floor_drawing.push_back(hit(floor, {bar_area}).first);
     }
-    std::printf("Xvfb %s, %d hits in rounds of %d\n", x.display().c_str(), hits, hits_per_round);
-    print_summary("key press -> first drawing of the hit", first_drawing, "ms");
-    print_summary("key press -> last drawing of the hit", last_drawing, "ms");
+    std::printf("Xvfb %s, %d hits on the game in rounds of %d and on the floor, in turn; %s\n",
+                x.display().c_str(), hits, hits_per_round, audio.front().c_str());
+    print_summary("game:  key press -> first drawing of the hit", first_drawing, "ms");
+    print_summary("game:  key press -> last drawing of the hit", last_drawing, "ms");
+    print_summary("floor: key press -> strip repainted", floor_drawing, "ms");
+    std::printf("median ratio, game's first drawing to the floor's repaint: %.2f (target <= 1.3)\n",
+                median(first_drawing) / median(floor_drawing));
 }

@@ -1,40 +1,128 @@
 // From fork to the real program's window being mapped in Xvfb and to its
-// pixels showing the title picture, over several starts. Prints figures;
-// never judges them.
-//   zumbrel_start_up_bench [runs] [program] [data-dir]
+// pixels showing the title picture, next to the floor (a bare Qt window of
+// the game's size) started the same way, in turn, in one Xvfb, in three
+// audio set-ups. Prints figures and their ratios to the floor; never judges
+// them. Needs pulseaudio and pulseaudio-utils.
+//   zumbrel_start_up_bench [starts] [program] [data-dir]
+#include "bench/process_stats.h"
+#include "bench/pulse_server.h"
 #include "bench/summary.h"
 #include "bench/x_game.h"
+
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
-double millis(XGame::Clock::duration d)
+using Clock = XGame::Clock;
+
+struct AudioSetUp {
+    std::string name;
+    std::vector<std::string> env;
+    std::vector<double> game_mapped{};
+    std::vector<double> game_shown{};
+    std::vector<double> floor_mapped{};
+    std::string device{};
+};
+
+double millis(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Told apart from outside: SDL plays from a thread of its own. The game may
+// open the device after its title shows, so it is given a while.
+std::string device_seen(const XGame& game)
+{
+    const auto shown = Clock::now();
+    const auto patience = std::chrono::seconds(3);
+    while (Clock::now() - shown < patience) {
+        if (has_sdl_audio_thread(game.pid())) {
+            const double after = millis(Clock::now() - shown);
+            if (after < 1)
+                return "open when the title showed";
+            char text[64];
+            std::snprintf(text, sizeof text, "opened %.0f ms after the title showed", after);
+            return text;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return "none open 3 s after the title showed";
+}
+
+void start_game(const XvfbServer& x, const std::string& program, const std::string& data_dir, AudioSetUp& s)
+{
+    const XGame game(x, game_program(program, data_dir, s.env));
+    s.game_mapped.push_back(millis(game.until_mapped()));
+    s.game_shown.push_back(millis(game.until_title_shown()));
+    if (s.device.empty())
+        s.device = device_seen(game);
+}
+
+void start_floor(const XvfbServer& x, AudioSetUp& s)
+{
+    const XGame floor(x, floor_program(s.env));
+    s.floor_mapped.push_back(millis(floor.until_mapped()));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 20;
+    const int starts = argc > 1 ? std::atoi(argv[1]) : 21;
     const std::string program = argc > 2 ? argv[2] : ZUMBREL_PROGRAM;
     const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
 
+    const PulseServer pulse;
+    // A runtime folder without a sound server in it; PulseAudio, sent to a
+    // socket that does not exist, spawns none, and ALSA's default names no card.
+    const QTemporaryDir empty;
+    const std::string no_runtime = "XDG_RUNTIME_DIR=" + empty.path().toStdString();
+    std::vector<std::string> with_pulse = pulse.client_env();
+    with_pulse.emplace_back("SDL_AUDIODRIVER");
+    std::vector<AudioSetUp> set_ups{
+        {"PulseAudio null sink", with_pulse},
+        {"no sound server, no card",
+         {no_runtime, "PULSE_SERVER=unix:" + empty.path().toStdString() + "/no-server", "ALSA_CARD=none",
+          "SDL_AUDIODRIVER"}},
+        {"SDL_AUDIODRIVER=dummy", {no_runtime, "SDL_AUDIODRIVER=dummy"}},
+    };
+
     XvfbServer x;
-    std::vector<double> mapped;
-    std::vector<double> shown;
-    for (int run = 0; run < runs; ++run) {
-        const XGame game(x, program, data_dir);
-        mapped.push_back(millis(game.until_mapped()));
-        shown.push_back(millis(game.until_title_shown()));
+    for (int start = 0; start < starts; ++start)
+        for (AudioSetUp& s : set_ups) {
+            if (start % 2 == 0) {
+                start_game(x, program, data_dir, s);
+                start_floor(x, s);
+            } else {
+                start_floor(x, s);
+                start_game(x, program, data_dir, s);
+            }
+        }
+
+    std::printf("Xvfb %s: %d starts of the game and of the floor in each audio set-up, in turn\n",
+                x.display().c_str(), starts);
+    for (const AudioSetUp& s : set_ups) {
+        std::printf("%s (the game's sound device: %s)\n", s.name.c_str(), s.device.c_str());
+        print_summary("  game:  fork -> window mapped", s.game_mapped, "ms");
+        print_summary("  game:  fork -> title picture shown", s.game_shown, "ms");
+        print_summary("  floor: fork -> window mapped", s.floor_mapped, "ms");
     }
-    std::printf("%d starts in Xvfb %s; the first: mapped %.1f ms, title shown %.1f ms\n", runs,
-                x.display().c_str(), mapped.front(), shown.front());
-    print_summary("fork -> window mapped", mapped, "ms");
-    print_summary("fork -> title picture in the window's pixels", shown, "ms");
+    std::printf("\nMedians; ratios to the floor's fork -> mapped (target: mapped <= 1.15 in every set-up)\n");
+    std::printf("%-26s %12s %12s %13s %13s %12s\n", "audio set-up", "game mapped", "title shown", "floor mapped",
+                "mapped ratio", "title ratio");
+    for (const AudioSetUp& s : set_ups) {
+        const double floor = median(s.floor_mapped);
+        const double mapped = median(s.game_mapped);
+        const double shown = median(s.game_shown);
+        std::printf("%-26s %9.1f ms %9.1f ms %10.1f ms %13.2f %12.2f\n", s.name.c_str(), mapped, shown, floor,
+                    mapped / floor, shown / floor);
+    }
 }

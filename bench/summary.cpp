@@ -2,6 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
+
+namespace {
+
+// Nearest rank: the smallest sample at or above the given share of them.
+std::size_t rank(std::size_t n, std::size_t percent)
+{
+    return (n * percent + 99) / 100 - 1;
+}
+
+} // namespace
 
 void print_summary(std::string_view label, std::vector<double> samples, std::string_view unit)
 {
@@ -13,9 +24,21 @@ void print_summary(std::string_view label, std::vector<double> samples, std::str
     }
     std::sort(samples.begin(), samples.end());
     const std::size_t n = samples.size();
-    // Nearest rank: the smallest sample at or above the given share of them.
-    const auto rank = [n](std::size_t percent) { return (n * percent + 99) / 100 - 1; };
     std::printf("%.*s: n %zu, median %.3f %.*s, p99 %.3f %.*s, max %.3f %.*s\n", label_width,
-                label.data(), n, samples[rank(50)], unit_width, unit.data(), samples[rank(99)],
+                label.data(), n, samples[rank(n, 50)], unit_width, unit.data(), samples[rank(n, 99)],
                 unit_width, unit.data(), samples.back(), unit_width, unit.data());
+}
+
+double percentile(std::vector<double> samples, std::size_t percent)
+{
+    if (samples.empty())
+        return 0;
+    const auto at = samples.begin() + static_cast<std::ptrdiff_t>(rank(samples.size(), percent));
+    std::nth_element(samples.begin(), at, samples.end());
+    return *at;
+}
+
+double median(std::vector<double> samples)
+{
+    return percentile(std::move(samples), 50);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
+#include <utility>
 
 namespace {
 
@@ -73,31 +74,46 @@ std::string name_of(xcb_connection_t* connection, xcb_window_t window)
     return name;
 }
 
+QImage picture_in(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    QImage picture(QString::fromStdString(path));
+    if (picture.isNull())
+        give_up(("cannot read the title picture " + path).c_str());
+    return picture.convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace
 
-XGame::XGame(const XvfbServer& x, const std::string& program, const std::string& data_dir)
+XProgram game_program(const std::string& path, const std::string& data_dir, std::vector<std::string> env)
+{
+    return {path, data_dir, std::move(env), "Zumbrel", data_dir + "/bmp/25.bmp"};
+}
+
+XProgram floor_program(std::vector<std::string> env)
+{
+    return {ZUMBREL_FLOOR_PROGRAM, {}, std::move(env), "Zumbrel floor", {}};
+}
+
+XGame::XGame(const XvfbServer& x, const XProgram& program)
     : connection_(x.connection())
     , root_(x.root())
-    , title_(QImage(QString::fromStdString(data_dir + "/bmp/25.bmp")).convertToFormat(QImage::Format_RGB32))
+    , window_name_(program.window_name)
+    , title_(picture_in(program.title_picture))
     , damage_event_(first_damage_event(connection_))
     , space_(keycode_of(connection_, space_keysym))
 {
-    if (title_.isNull())
-        give_up("cannot read the title picture bmp/25.bmp");
     const std::uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &events);
     round_trip(connection_);
 
+    std::vector<std::string> env{"DISPLAY=" + x.display(), "QT_QPA_PLATFORM=xcb"};
+    env.insert(env.end(), program.env.begin(), program.env.end());
     forked_ = Clock::now();
-    game_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{program},
-        std::vector<std::string>{"DISPLAY=" + x.display(), "QT_QPA_PLATFORM=xcb", "SDL_AUDIODRIVER=dummy"},
-        data_dir);
+    game_ = std::make_unique<ChildProcess>(std::vector<std::string>{program.path}, env, program.dir);
     watch_start_up();
-
-    // No window manager gives it the keyboard, so the benches do.
-    xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
-    xcb_flush(connection_);
+    focus();
 }
 
 XGame::~XGame()
@@ -126,9 +142,11 @@ void XGame::watch_start_up()
             xcb_flush(connection_);
         } else if (type == XCB_MAP_NOTIFY) {
             const auto* const mapped = reinterpret_cast<const xcb_map_notify_event_t*>(event.get());
-            if (name_of(connection_, mapped->window) == "Zumbrel") {
+            if (name_of(connection_, mapped->window) == window_name_) {
                 window_ = mapped->window;
                 mapped_ = now;
+                if (title_.isNull())
+                    title_shown_ = now;
             }
         }
         const bool may_show = !event || type == XCB_MAP_NOTIFY || type == damage_event_ + XCB_DAMAGE_NOTIFY;
@@ -156,6 +174,19 @@ bool XGame::shows_title()
             same = ((pixels[y * a.width + x] ^ title_.pixel(x, y)) & 0xFFFFFF) == 0;
     std::free(image);
     return same;
+}
+
+void XGame::move_to(int x, int y)
+{
+    const std::uint32_t where[] = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)};
+    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, where);
+    round_trip(connection_);
+}
+
+void XGame::focus()
+{
+    xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+    xcb_flush(connection_);
 }
 
 void XGame::click(const Area& area)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A rectangle in the window's own coordinates.
 struct Area {
@@ -29,16 +30,32 @@ inline constexpr Area picture_area{17, 133, 265, 201};
 inline constexpr Area bar_area{76, 357, 201, 8};
 inline constexpr Area start_button_area{8, 96, 281, 25};
 
-// The real program in an Xvfb server, driven by XTest as a player's mouse and
-// keyboard would, and watched through the DAMAGE extension, which reports
-// every drawing into its window as the server does it.
+// A program to start in Xvfb: where, with which changes to the environment
+// (as ChildProcess takes them), the title of its window, and the picture
+// that window shows once started, if it has one.
+struct XProgram {
+    std::string path;
+    std::string dir;
+    std::vector<std::string> env;
+    std::string window_name;
+    std::string title_picture;
+};
+
+// The game from the given executable, in its data folder.
+XProgram game_program(const std::string& path, const std::string& data_dir, std::vector<std::string> env);
+// The bare Qt window the benches measure the game against.
+XProgram floor_program(std::vector<std::string> env);
+
+// The real program (or the floor) in an Xvfb server, driven by XTest as a
+// player's mouse and keyboard would, and watched through the DAMAGE extension,
+// which reports every drawing into its window as the server does it.
 class XGame {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Starts the program in its data folder and returns once its window shows
-    // the title picture.
-    XGame(const XvfbServer& x, const std::string& program, const std::string& data_dir);
+    // Starts the program and returns once its window shows the title picture,
+    // or once it is mapped for a program without one.
+    XGame(const XvfbServer& x, const XProgram& program);
     ~XGame();
     XGame(const XGame&) = delete;
     XGame& operator=(const XGame&) = delete;
@@ -47,7 +64,13 @@ public:
     // showing the title picture.
     Clock::duration until_mapped() const { return mapped_ - forked_; }
     Clock::duration until_title_shown() const { return title_shown_ - forked_; }
+    pid_t pid() const { return game_->pid(); }
 
+    // Places the window's top-left corner on the screen, so that two windows
+    // can be side by side: without a window manager, both start at the same place.
+    void move_to(int x, int y);
+    // No window manager gives the keyboard to a window, so the benches do.
+    void focus();
     void click(const Area& area);
     void space_bar(bool down);
     // When the window next draws over any of the areas; nothing if it does not
@@ -64,6 +87,7 @@ private:
 
     xcb_connection_t* const connection_;
     const xcb_window_t root_;
+    const std::string window_name_;
     const QImage title_;
     const std::uint8_t damage_event_;
     const xcb_keycode_t space_;

@@ -1,0 +1,171 @@
+// What the game costs while nobody plays, with a private PulseAudio null sink
+// that module-suspend-on-idle suspends when nothing plays into it: the sound
+// server's and the game's CPU time and the sink's state, over a while at the
+// title and over a while after a round; and how soon the first hit after a
+// long idle sounds, next to hits in mid-round. Prints what it sees; never
+// judges it. Needs pulseaudio and pulseaudio-utils.
+//   zumbrel_idle_cost_bench [seconds] [program] [data-dir]
+#include "bench/monitor_recording.h"
+#include "bench/process_stats.h"
+#include "bench/pulse_server.h"
+#include "bench/recording_analysis.h"
+#include "bench/summary.h"
+#include "bench/x_game.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = XGame::Clock;
+using std::chrono::milliseconds;
+// The game may keep its device for about 2 s after the last sound, and the
+// sink suspends a second after that: the watch starts once both had time.
+constexpr auto quiet_before_watching = std::chrono::seconds(5);
+constexpr auto reaction = milliseconds(300);
+constexpr auto between_measured_hits = milliseconds(500);
+constexpr int fast_hits = 100;
+constexpr int measured_hits = 10;
+
+[[noreturn]] void fail(const char* what)
+{
+    std::fprintf(stderr, "zumbrel_idle_cost_bench: %s\n", what);
+    std::exit(1);
+}
+
+double millis(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void print_watch(const char* what, const PulseServer& pulse, const XGame* game, int seconds)
+{
+    const long server_before = cpu_ticks(pulse.pid());
+    const long game_before = game ? cpu_ticks(game->pid()) : 0;
+    std::map<std::string, int> states;
+    for (int second = 0; second < seconds; ++second) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        ++states[pulse.sink_state()];
+    }
+    std::string seen;
+    for (const auto& [state, count] : states)
+        seen += (seen.empty() ? "" : ", ") + state + " " + std::to_string(count) + "/" + std::to_string(seconds);
+    std::printf("%-20s %-24s %7ld ticks", what, seen.c_str(), cpu_ticks(pulse.pid()) - server_before);
+    if (game)
+        std::printf(" %7ld ticks %8d %10s\n", cpu_ticks(game->pid()) - game_before, pulse.streams(),
+                    has_sdl_audio_thread(game->pid()) ? "open" : "closed");
+    else
+        std::printf("\n");
+    std::fflush(stdout);
+}
+
+void tap(XGame& game, Clock::duration held)
+{
+    game.space_bar(true);
+    std::this_thread::sleep_for(held);
+    game.space_bar(false);
+}
+
+struct Round {
+    Clock::time_point first_hit{};
+    std::vector<Clock::time_point> mid_round{};
+};
+
+// One round of 200 hits: the first a player's reaction after Start, then fast
+// ones with a few alone among them, each after a silence, to be timed.
+Round play_round(XGame& game)
+{
+    game.click(start_button_area);
+    if (!game.next_drawing({start_button_area}, std::chrono::seconds(2)))
+        fail("the Start button did not react to a click");
+    std::this_thread::sleep_for(reaction);
+    Round round;
+    round.first_hit = Clock::now();
+    tap(game, milliseconds(30));
+    std::this_thread::sleep_for(between_measured_hits);
+    for (int hit = 0; hit < fast_hits; ++hit) {
+        tap(game, milliseconds(10));
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    for (int hit = 0; hit < measured_hits; ++hit) {
+        std::this_thread::sleep_for(between_measured_hits);
+        round.mid_round.push_back(Clock::now());
+        tap(game, milliseconds(30));
+    }
+    std::this_thread::sleep_for(between_measured_hits);
+    // The 200th hit ends the round and enables Start again.
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    do {
+        if (Clock::now() > deadline)
+            fail("the round did not end");
+        tap(game, milliseconds(10));
+    } while (!game.next_drawing({start_button_area}, milliseconds(10)));
+    return round;
+}
+
+std::optional<double> first_sample_after(const MonitorRecording& recording, Clock::time_point pressed)
+{
+    const auto latency = time_to_onset(recording.left(), recording.timeline(), pressed,
+                                       between_measured_hits - milliseconds(20), MonitorRecording::rate);
+    if (!latency)
+        return std::nullopt;
+    return millis(*latency);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const std::string program = argc > 2 ? argv[2] : ZUMBREL_PROGRAM;
+    const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
+
+    const PulseServer pulse;
+    XvfbServer x;
+    std::printf("PulseAudio null sink, module-suspend-on-idle after %d s; Xvfb %s\n"
+                "each row: %d s, begun %lld s after the last sound; the sink's state read once a second;\n"
+                "CPU in ticks of 1/%ld s\n\n",
+                PulseServer::suspend_after_seconds, x.display().c_str(), seconds,
+                static_cast<long long>(quiet_before_watching.count()), sysconf(_SC_CLK_TCK));
+    std::printf("%-20s %-24s %13s %13s %8s %10s\n", "", "sink state", "server CPU", "game CPU", "streams",
+                "SDL device");
+    std::this_thread::sleep_for(quiet_before_watching);
+    print_watch("sound server alone", pulse, nullptr, seconds);
+
+    std::vector<std::string> env = pulse.client_env();
+    env.emplace_back("SDL_AUDIODRIVER");
+    XGame game(x, game_program(program, data_dir, env));
+    const auto title_shown = Clock::now();
+    std::this_thread::sleep_for(quiet_before_watching);
+    print_watch("game at its title", pulse, &game, seconds);
+
+    MonitorRecording recording(pulse);
+    const Round round = play_round(game);
+    recording.stop();
+    std::this_thread::sleep_for(quiet_before_watching);
+    print_watch("game after a round", pulse, &game, seconds);
+
+    std::printf("\nkey press -> the hit's first sample in the sink (its monitor recorded meanwhile, "
+                "which keeps the sink awake):\n");
+    const auto first = first_sample_after(recording, round.first_hit);
+    std::printf("first hit, %lld ms after Start, %.0f s after the title showed: ",
+                static_cast<long long>(reaction.count()), std::chrono::duration<double>(round.first_hit - title_shown).count());
+    if (first)
+        std::printf("%.1f ms\n", *first);
+    else
+        std::printf("unheard\n");
+    std::vector<double> mid_round;
+    for (const Clock::time_point pressed : round.mid_round)
+        if (const auto latency = first_sample_after(recording, pressed))
+            mid_round.push_back(*latency);
+    print_summary("hits in mid-round", mid_round, "ms");
+    std::printf("hits in mid-round unheard: %zu of %zu\n", round.mid_round.size() - mid_round.size(),
+                round.mid_round.size());
+}
