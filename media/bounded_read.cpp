@@ -50,17 +50,12 @@ private:
 
 FileContents read_bounded(const std::string& path, std::size_t limit)
 {
-    // Looked at before opening, since opening some devices already does something.
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
-        return {{}, unreadable(errno)};
-    if (!S_ISREG(status.st_mode))
-        return {{}, not_a_file(status.st_mode)};
-
-    // Non-blocking, so a pipe swapped in after the look cannot hang the open.
+    // Non-blocking, so that opening a named pipe returns at once; what was
+    // opened is then looked at, not the name, which may have changed since.
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0)
         return {{}, unreadable(errno)};
+    struct stat status {};
     if (::fstat(file.get(), &status) != 0)
         return {{}, unreadable(errno)};
     if (!S_ISREG(status.st_mode))
@@ -75,16 +70,13 @@ FileContents read_bounded(const std::string& path, std::size_t limit)
     std::size_t filled = 0;
     while (filled < contents.bytes.size()) {
         const ssize_t got = ::read(file.get(), contents.bytes.data() + filled, contents.bytes.size() - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
         if (got < 0)
             return {{}, unreadable(errno)};
         if (got == 0)
             break;
         filled += static_cast<std::size_t>(got);
     }
-    if (filled < contents.bytes.size()) // it shrank: keep the buffer exact
-        contents.bytes = std::vector<char>(contents.bytes.begin(), contents.bytes.begin() + filled);
+    contents.bytes.resize(filled); // it may have shrunk meanwhile
     return contents;
 }
 

@@ -22,12 +22,11 @@ constexpr int buffer_frames = 512;
 constexpr std::size_t max_sound_bytes = 16 * 1024 * 1024;
 
 // The mixer would read a named pipe or a device without end, so it is handed
-// only a regular file of sane size, already in memory.
+// only a regular file of sane size, already in memory. A refused file comes
+// back empty, and SDL refuses an empty one in turn.
 Mix_Chunk* load_sound(std::string_view file)
 {
     const FileContents contents = read_bounded(std::string(file), max_sound_bytes);
-    if (!contents.failure.empty())
-        return nullptr;
     return Mix_LoadWAV_RW(SDL_RWFromConstMem(contents.bytes.data(), static_cast<int>(contents.bytes.size())), 1);
 }
 
