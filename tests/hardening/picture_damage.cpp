@@ -21,7 +21,9 @@ constexpr int bits_at = 28;
 constexpr int compression_at = 30;
 constexpr int pixels_at = 54;
 constexpr quint32 bi_rle8 = 1;
+constexpr quint32 bi_bitfields = 3;
 constexpr quint32 bi_jpeg = 4;
+constexpr quint32 bi_alphabitfields = 6;
 
 QByteArray put_le(QByteArray bytes, int at, quint32 value, int width = 4)
 {
@@ -96,6 +98,10 @@ const std::vector<PictureDamage>& picture_damages()
         {"cut inside the pixels", [](B good) { return good.left(good.size() * 3 / 4); }, nullptr, "cut short",
          false, true},
         {"one byte short", [](B good) { return good.chopped(1); }, nullptr, "cut short"},
+        {"bit fields, one byte short", [](B good) { return put_le(good.chopped(1), compression_at, bi_bitfields); },
+         nullptr, "cut short"},
+        {"alpha bit fields, one byte short",
+         [](B good) { return put_le(good.chopped(1), compression_at, bi_alphabitfields); }, nullptr, "cut short"},
         {"random bytes",
          [](B good) {
              QRandomGenerator noise(0x2b0d);
@@ -115,8 +121,9 @@ const std::vector<PictureDamage>& picture_damages()
         {"run-length, 60000 x 201",
          [](B good) { return put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000); },
          nullptr, "60000 x 201"},
-        {"header claims no pixels", [](B good) { return put_le(good, width_at, 0); }, nullptr,
+        {"header claims no columns", [](B good) { return put_le(good, width_at, 0); }, nullptr,
          "impossible size"},
+        {"header claims no rows", [](B good) { return put_le(good, height_at, 0); }, nullptr, "impossible size"},
         {"7 bits per pixel", [](B good) { return put_le(good, bits_at, 7, 2); }, nullptr,
          "7 bits per pixel"},
         {"JPEG inside", [](B good) { return put_le(good, compression_at, bi_jpeg); }, nullptr,
