@@ -76,7 +76,8 @@ std::optional<std::string> bmp_defect(std::string_view bytes)
     }
 
     if (!one_of(pixel_depths, bits))
-        return "its header claims a depth of " + std::to_string(bits) + " bits per pixel, which a Windows bitmap cannot have";
+        return "its header claims a depth of " + std::to_string(bits)
+            + " bits per pixel, which a Windows bitmap cannot have";
     if (width <= 0 || height <= 0)
         return "its header claims an impossible size of " + size_text(width, height) + " pixels";
     if (width > max_side || height > max_side)

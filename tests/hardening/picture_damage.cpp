@@ -102,8 +102,8 @@ const std::vector<PictureDamage>& picture_damages()
         {"cut inside the pixels", [](B good) { return good.left(good.size() * 3 / 4); }, nullptr, "cut short",
          false, true},
         {"one byte short", [](B good) { return good.chopped(1); }, nullptr, "cut short"},
-        {"bit fields, one byte short", [](B good) { return put_le(good.chopped(1), compression_at, bi_bitfields); },
-         nullptr, "cut short"},
+        {"bit fields, one byte short",
+         [](B good) { return put_le(good.chopped(1), compression_at, bi_bitfields); }, nullptr, "cut short"},
         {"alpha bit fields, one byte short",
          [](B good) { return put_le(good.chopped(1), compression_at, bi_alphabitfields); }, nullptr, "cut short"},
         {"random bytes",
@@ -123,7 +123,9 @@ const std::vector<PictureDamage>& picture_damages()
          [](B good) { return put_le(put_le(good, width_at, 60000), height_at, 60000); }, nullptr,
          "60000 x 60000", false, true},
         {"run-length, 60000 x 201",
-         [](B good) { return put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000); },
+         [](B good) {
+             return put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000);
+         },
          nullptr, "60000 x 201"},
         {"header claims no columns", [](B good) { return put_le(good, width_at, 0); }, nullptr,
          "impossible size"},
