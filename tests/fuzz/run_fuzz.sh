@@ -11,17 +11,17 @@ build=build/fuzz
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-install() {
+apt_install() {
   echo "Installing: $*"
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$@"
 }
-command -v clang++ >/dev/null || install clang
+command -v clang++ >/dev/null || apt_install clang
 # libFuzzer comes in clang's runtime package, named with or without its version.
 fuzzer_runtime() { [ -e "$(clang++ -print-runtime-dir)/libclang_rt.fuzzer-x86_64.a" ] \
   || [ -e "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)" ]; }
 if ! fuzzer_runtime; then
-  install libclang-rt-dev || install "libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
+  apt_install libclang-rt-dev || apt_install "libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
 fi
 
 launcher=()
@@ -39,9 +39,9 @@ started=$SECONDS
   -print_final_stats=1 -artifact_prefix="$build/findings/" \
   "$build/corpus" "$build/tests/fuzz/seeds" >"$log" 2>&1 || status=$?
 
-stat() { sed -n "s/^stat::$1: *//p" "$log" | tail -n 1; }
-echo "picture fuzzing: $(stat number_of_executed_units) inputs tried in $((SECONDS - started)) s," \
-  "$(stat new_units_added) new inputs kept, peak memory $(stat peak_rss_mb) MB"
+final_stat() { sed -n "s/^stat::$1: *//p" "$log" | tail -n 1; }
+echo "picture fuzzing: $(final_stat number_of_executed_units) inputs tried in $((SECONDS - started)) s," \
+  "$(final_stat new_units_added) new inputs kept, peak memory $(final_stat peak_rss_mb) MB"
 if [ "$status" -ne 0 ]; then
   echo "picture fuzzing FOUND A FAULT (exit $status); the fuzzer's report:" >&2
   grep -E -A 30 '^==[0-9]+==|runtime error:|deadly signal|Test unit written' "$log" | head -n 60 >&2
