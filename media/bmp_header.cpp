@@ -1,5 +1,7 @@
 #include "media/bmp_header.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 
@@ -7,13 +9,23 @@ namespace media {
 namespace {
 
 constexpr std::size_t file_header_size = 14;
-constexpr std::size_t core_header_size = 12;
+constexpr std::uint32_t core_header_size = 12;
+// The core header, the info header and its later versions; nothing else was ever written.
+constexpr std::array<std::uint32_t, 6> info_header_sizes{core_header_size, 40, 52, 56, 108, 124};
+constexpr std::array<std::uint32_t, 6> pixel_depths{1, 4, 8, 16, 24, 32};
 constexpr std::uint32_t bi_rgb = 0;
 constexpr std::uint32_t bi_bitfields = 3;
 constexpr std::uint32_t bi_alphabitfields = 6;
 // Far beyond any picture of ours, small enough that decoding cannot exhaust memory.
 constexpr std::int64_t max_side = 16384;
 
+template <std::size_t n>
+bool one_of(const std::array<std::uint32_t, n>& allowed, std::uint32_t value)
+{
+    return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
+}
+
+// Callers have checked that the field lies inside `bytes`.
 std::uint32_t le(std::string_view bytes, std::size_t at, std::size_t width)
 {
     std::uint32_t value = 0;
@@ -40,9 +52,13 @@ std::optional<std::string> bmp_defect(std::string_view bytes)
 
     const std::uint32_t pixel_offset = le(bytes, 10, 4);
     const std::uint32_t info_size = le(bytes, 14, 4);
-    if (info_size < core_header_size || bytes.size() < file_header_size + info_size)
+    if (!one_of(info_header_sizes, info_size))
+        return "its header claims a length of " + std::to_string(info_size)
+            + " bytes, which no kind of Windows bitmap header has";
+    if (bytes.size() < file_header_size + info_size)
         return "the file is cut short inside its header";
 
+    // Every field read below lies inside the smallest header of its kind.
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::uint32_t bits = 0;
@@ -53,11 +69,15 @@ std::optional<std::string> bmp_defect(std::string_view bytes)
         bits = le(bytes, 24, 2);
     } else {
         width = static_cast<std::int32_t>(le(bytes, 18, 4));
+        // A negative height means the rows run from the top down.
         height = std::llabs(static_cast<std::int32_t>(le(bytes, 22, 4)));
         bits = le(bytes, 28, 2);
         compression = le(bytes, 30, 4);
     }
 
+    if (!one_of(pixel_depths, bits))
+        return "its header claims a depth of " + std::to_string(bits)
+            + " bits per pixel, which a Windows bitmap cannot have";
     if (width <= 0 || height <= 0)
         return "its header claims an impossible size of " + size_text(width, height) + " pixels";
     if (width > max_side || height > max_side)
@@ -69,6 +89,7 @@ std::optional<std::string> bmp_defect(std::string_view bytes)
     if (!uncompressed)
         return std::nullopt; // run-length data has no fixed size to check against
 
+    // Each row is padded to a whole number of 32-bit words.
     const std::int64_t row_bytes = (width * bits + 31) / 32 * 4;
     const std::int64_t needed = static_cast<std::int64_t>(pixel_offset) + row_bytes * height;
     if (needed > static_cast<std::int64_t>(bytes.size()))

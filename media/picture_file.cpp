@@ -1,15 +1,21 @@
 #include "media/picture_file.h"
 
 #include "media/bmp_header.h"
+#include "media/bounded_read.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
+#include <QDir>
 #include <QImageReader>
 
-#include <string_view>
+#include <cstddef>
 
 namespace media {
+namespace {
+
+// Our pictures are 160 KB; a file this long is no picture of this game.
+constexpr std::size_t max_picture_bytes = 32 * 1024 * 1024;
+
+} // namespace
 
 QString picture_path(int number)
 {
@@ -31,34 +37,33 @@ QString PictureLoadError::report() const
         .arg(asked_, resolved_, reason_);
 }
 
-QImage load_picture(int number)
+DecodedPicture decode_picture(std::string_view bytes)
 {
-    const QString asked = picture_path(number);
-    const QFileInfo info(asked);
-    const QString resolved = info.absoluteFilePath();
-    const auto fail = [&](const QString& reason) { return PictureLoadError(asked, resolved, reason); };
+    if (const auto defect = bmp_defect(bytes))
+        return {{}, QString::fromStdString(*defect)};
 
-    if (!info.exists())
-        throw fail(QStringLiteral("the file does not exist"));
-    if (info.isDir())
-        throw fail(QStringLiteral("it is a folder, not a file"));
-
-    QFile file(asked);
-    if (!file.open(QIODevice::ReadOnly))
-        throw fail(QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw fail(QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
-
-    if (const auto defect = bmp_defect(std::string_view(bytes.constData(), bytes.size())))
-        throw fail(QString::fromStdString(*defect));
-
-    QBuffer buffer(&bytes);
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
     QImageReader reader(&buffer, "bmp");
     QImage image = reader.read();
     if (image.isNull())
-        throw fail(QStringLiteral("it is not a picture that can be read (%1)").arg(reader.errorString()));
-    return image;
+        return {{}, QStringLiteral("it is not a picture that can be read (%1)").arg(reader.errorString())};
+    return {image, {}};
+}
+
+QImage load_picture(int number)
+{
+    const QString asked = picture_path(number);
+    const QString resolved = QDir::current().absoluteFilePath(asked);
+    const auto fail = [&](const QString& reason) { return PictureLoadError(asked, resolved, reason); };
+
+    const FileContents file = read_bounded(asked.toStdString(), max_picture_bytes);
+    if (!file.failure.empty())
+        throw fail(QString::fromStdString(file.failure));
+    DecodedPicture picture = decode_picture(std::string_view(file.bytes.data(), file.bytes.size()));
+    if (picture.image.isNull())
+        throw fail(picture.failure);
+    return picture.image;
 }
 
 } // namespace media

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <stdexcept>
+#include <string_view>
 
 namespace media {
 
@@ -27,8 +28,17 @@ private:
     QString reason_;
 };
 
+// A picture file's bytes turned into a picture, or in plain words why they
+// cannot be: exactly one of the two is set.
+struct DecodedPicture {
+    QImage image;
+    QString failure;
+};
+
+DecodedPicture decode_picture(std::string_view bytes);
+
 // Reads picture N from disk anew on every call; throws PictureLoadError when
-// the file is missing, unreadable, incomplete or not a picture.
+// the file is missing, unreadable, incomplete, too large or not a picture.
 QImage load_picture(int number);
 
 } // namespace media

@@ -1,5 +1,7 @@
 #include "media/sdl_sound_device.h"
 
+#include "media/bounded_read.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
@@ -15,6 +17,18 @@ namespace {
 constexpr int frequency = 44100;
 constexpr int output_channels = 2;
 constexpr int buffer_frames = 512;
+
+// Our hit sounds are 10 KB; a file this long is no hit sound.
+constexpr std::size_t max_sound_bytes = 16 * 1024 * 1024;
+
+// The mixer would read a named pipe or a device without end, so it is handed
+// only a regular file of sane size, already in memory. A refused file comes
+// back empty, and SDL refuses an empty one in turn.
+Mix_Chunk* load_sound(std::string_view file)
+{
+    const FileContents contents = read_bounded(std::string(file), max_sound_bytes);
+    return Mix_LoadWAV_RW(SDL_RWFromConstMem(contents.bytes.data(), static_cast<int>(contents.bytes.size())), 1);
+}
 
 // Without a sound card ALSA reports every failed probe on stderr; a player
 // without speakers is not an error worth a terminal full of text.
@@ -61,7 +75,7 @@ void SdlSoundDevice::open(std::string_view file, std::string_view alias)
     close(alias);
     if (!audio_open_)
         return;
-    Mix_Chunk* chunk = Mix_LoadWAV(std::string(file).c_str());
+    Mix_Chunk* chunk = load_sound(file);
     if (chunk)
         claim_slot(alias).chunk.reset(chunk);
 }

@@ -43,6 +43,10 @@ void BadSoundFileTest::round_plays_on_data()
          }},
         {"a picture", [](const QString& path, const QString& data) { QFile::copy(data + "/bmp/1.bmp", path); }},
         {"a folder", [](const QString& path, const QString&) { QDir().mkdir(path); }},
+        {"a named pipe", [](const QString& path, const QString&) { make_named_pipe(path); }},
+        {"a link to /dev/zero", [](const QString& path, const QString&) { QFile::link("/dev/zero", path); }},
+        {"an 8 GB sparse file",
+         [](const QString& path, const QString&) { make_sparse_file(path, qint64(8) << 30); }},
     };
     for (const auto& [name, damage] : damages) {
         QTest::addRow("sh-hit1.wav %s", name) << damage << QStringList{"sh-hit1.wav"} << true;

@@ -1,31 +1,10 @@
 #include "media/picture_file.h"
+#include "data_copy.h"
+#include "picture_damage.h"
 #include "../support/picture_folder.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTest>
-
-namespace {
-
-// Puts a damaged version of a good picture's bytes where the picture should be.
-using Damage = void (*)(const QString& path, QByteArray bytes);
-
-void write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-void put_le32(QByteArray& bytes, int at, quint32 value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char(value >> (8 * i) & 0xFF);
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(Damage)
 
 class PictureFileTest : public QObject {
     Q_OBJECT
@@ -34,8 +13,8 @@ private slots:
     void path_of_a_number_data();
     void path_of_a_number();
     void loads_the_file_afresh_each_time();
-    void bad_file_is_a_clear_error_data();
-    void bad_file_is_a_clear_error();
+    void damaged_picture_data();
+    void damaged_picture();
 };
 
 void PictureFileTest::path_of_a_number_data()
@@ -68,61 +47,41 @@ void PictureFileTest::loads_the_file_afresh_each_time()
     QCOMPARE(media::load_picture(7).pixel(0, 0), PictureFolder::colour_picture(8).pixel(0, 0));
 }
 
-void PictureFileTest::bad_file_is_a_clear_error_data()
+void PictureFileTest::damaged_picture_data()
 {
-    QTest::addColumn<Damage>("damage");
-    QTest::addColumn<QString>("reason");
-
-    QTest::newRow("missing") << Damage([](const QString&, QByteArray) {}) << "does not exist";
-    QTest::newRow("folder") << Damage([](const QString& path, QByteArray) { QDir().mkdir(path); })
-                            << "folder";
-    QTest::newRow("zero bytes") << Damage([](const QString& path, QByteArray) { write(path, {}); })
-                                << "empty";
-    QTest::newRow("cut inside the header")
-        << Damage([](const QString& path, QByteArray bytes) { write(path, bytes.left(20)); })
-        << "cut short inside its header";
-    QTest::newRow("cut to 100 bytes")
-        << Damage([](const QString& path, QByteArray bytes) { write(path, bytes.left(100)); })
-        << "cut short";
-    QTest::newRow("last row missing")
-        << Damage([](const QString& path, QByteArray bytes) { write(path, bytes.chopped(800)); })
-        << "cut short";
-    QTest::newRow("random bytes") << Damage([](const QString& path, QByteArray bytes) {
-        for (char& byte : bytes)
-            byte = char(QRandomGenerator::global()->bounded(256));
-        bytes[0] = 'X'; // never a bitmap's signature by chance
-        write(path, bytes);
-    }) << "not a Windows bitmap";
-    QTest::newRow("header claims 60000 x 60000") << Damage([](const QString& path, QByteArray bytes) {
-        put_le32(bytes, 18, 60000);
-        put_le32(bytes, 22, 60000);
-        write(path, bytes);
-    }) << "60000 x 60000";
-    QTest::newRow("header claims no pixels") << Damage([](const QString& path, QByteArray bytes) {
-        put_le32(bytes, 18, 0);
-        write(path, bytes);
-    }) << "impossible size";
+    QTest::addColumn<int>("damage");
+    for (std::size_t i = 0; i < picture_damages().size(); ++i)
+        QTest::newRow(picture_damages()[i].name) << int(i);
 }
 
-void PictureFileTest::bad_file_is_a_clear_error()
+// The loader reads into a buffer exactly as long as the file, so under
+// AddressSanitizer a check that reads one byte too far fails here.
+void PictureFileTest::damaged_picture()
 {
-    QFETCH(Damage, damage);
-    QFETCH(QString, reason);
-    const PictureFolder folder;
-    QFile good("bmp/3.bmp");
-    QVERIFY(good.open(QIODevice::ReadOnly));
-    const QByteArray bytes = good.readAll();
-    good.close();
-    QVERIFY(good.remove());
-    damage("bmp/3.bmp", bytes);
+    QFETCH(int, damage);
+    const PictureDamage& spoil = picture_damages()[std::size_t(damage)];
+    const DataCopy data(ZUMBREL_DATA_DIR);
+    QVERIFY(data.isValid());
+    const CurrentDir inside(data.path());
+    QFile game_picture("bmp/3.bmp");
+    QVERIFY(game_picture.open(QIODevice::ReadOnly));
+    const QByteArray good = game_picture.readAll();
+    QVERIFY(game_picture.remove());
+    place_damaged("bmp/3.bmp", spoil, good);
 
+    const ReadAsNobody reader;
+    if (spoil.needs_unprivileged_reader && QFile("bmp/3.bmp").open(QIODevice::ReadOnly))
+        QSKIP("this thread can still read a file without read permission");
     try {
-        media::load_picture(3);
-        QFAIL("a damaged picture loaded");
+        const QImage shown = media::load_picture(3);
+        QVERIFY2(!*spoil.reason, "a damaged picture loaded");
+        // What shows is what the decoder alone makes of the bytes.
+        QCOMPARE(shown, QImage::fromData(spoil.spoil(good), "BMP"));
     } catch (const media::PictureLoadError& error) {
+        QVERIFY2(*spoil.reason, qPrintable(error.report()));
         QCOMPARE(error.asked(), QString("bmp/3.bmp"));
         QCOMPARE(error.resolved(), QDir::current().absoluteFilePath("bmp/3.bmp"));
-        QVERIFY2(error.reason().contains(reason), qPrintable(error.reason()));
+        QVERIFY2(error.reason().contains(spoil.reason), qPrintable(error.reason()));
         QVERIFY(error.report().contains(error.asked()) && error.report().contains(error.resolved()));
     }
 }

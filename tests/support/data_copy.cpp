@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr QFile::Permissions open_folder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
@@ -31,6 +33,19 @@ void write_file(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
+}
+
+void make_named_pipe(const QString& path)
+{
+    if (::mkfifo(QFile::encodeName(path).constData(), 0644) != 0)
+        qFatal("cannot make a named pipe at %s", qPrintable(path));
+}
+
+void make_sparse_file(const QString& path, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
+        qFatal("cannot make a sparse file at %s", qPrintable(path));
 }
 
 CurrentDir::CurrentDir(const QString& path) : previous_(QDir::currentPath())

@@ -24,6 +24,10 @@ private:
 // Writes `bytes` to `path` or ends the test program.
 void write_file(const QString& path, const QByteArray& bytes);
 
+// What a player could put where a data file should be, instead of one.
+void make_named_pipe(const QString& path);
+void make_sparse_file(const QString& path, qint64 size);
+
 // Makes a folder the current one for its lifetime.
 class CurrentDir {
 public:
