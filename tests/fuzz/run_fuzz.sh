@@ -27,7 +27,7 @@ fi
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DZUMBREL_FUZZ=ON "${launcher[@]}" >/dev/null
+  -DBUILD_TESTING=ON -DZUMBREL_FUZZ=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target picture_fuzz picture_fuzz_corpus >/dev/null
 
 mkdir -p "$build/corpus" "$build/findings"
