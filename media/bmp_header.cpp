@@ -1,5 +1,7 @@
 #include "media/bmp_header.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -26,12 +28,9 @@ bool one_of(const std::array<std::uint32_t, n>& allowed, std::uint32_t value)
 }
 
 // Callers have checked that the field lies inside `bytes`.
-std::uint32_t le(std::string_view bytes, std::size_t at, std::size_t width)
+template <typename Field> std::uint32_t le(std::string_view bytes, std::size_t at)
 {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < width; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    return value;
+    return qFromLittleEndian<Field>(bytes.data() + at);
 }
 
 std::string size_text(std::int64_t width, std::int64_t height)
@@ -50,8 +49,8 @@ std::optional<std::string> bmp_defect(std::string_view bytes)
     if (bytes.size() < file_header_size + 4)
         return "the file is cut short inside its header";
 
-    const std::uint32_t pixel_offset = le(bytes, 10, 4);
-    const std::uint32_t info_size = le(bytes, 14, 4);
+    const std::uint32_t pixel_offset = le<std::uint32_t>(bytes, 10);
+    const std::uint32_t info_size = le<std::uint32_t>(bytes, 14);
     if (!one_of(info_header_sizes, info_size))
         return "its header claims a length of " + std::to_string(info_size)
             + " bytes, which no kind of Windows bitmap header has";
@@ -64,15 +63,15 @@ std::optional<std::string> bmp_defect(std::string_view bytes)
     std::uint32_t bits = 0;
     std::uint32_t compression = bi_rgb;
     if (info_size == core_header_size) {
-        width = le(bytes, 18, 2);
-        height = le(bytes, 20, 2);
-        bits = le(bytes, 24, 2);
+        width = le<std::uint16_t>(bytes, 18);
+        height = le<std::uint16_t>(bytes, 20);
+        bits = le<std::uint16_t>(bytes, 24);
     } else {
-        width = static_cast<std::int32_t>(le(bytes, 18, 4));
+        width = static_cast<std::int32_t>(le<std::uint32_t>(bytes, 18));
         // A negative height means the rows run from the top down.
-        height = std::llabs(static_cast<std::int32_t>(le(bytes, 22, 4)));
-        bits = le(bytes, 28, 2);
-        compression = le(bytes, 30, 4);
+        height = std::llabs(static_cast<std::int32_t>(le<std::uint32_t>(bytes, 22)));
+        bits = le<std::uint16_t>(bytes, 28);
+        compression = le<std::uint32_t>(bytes, 30);
     }
 
     if (!one_of(pixel_depths, bits))
