@@ -1,15 +1,8 @@
 #pragma once
 
-#include <string_view>
-
 namespace game {
 
-// The two hit sounds, by the names they are opened under.
+// The two hit sounds: p1 goes with a stage's even frame, p2 with its odd one.
 enum class Cue { p1, p2 };
-
-constexpr std::string_view cue_name(Cue cue)
-{
-    return cue == Cue::p1 ? "p1" : "p2";
-}
 
 } // namespace game

@@ -1,22 +1,42 @@
 #include "media/hit_sounds.h"
 
+#include <array>
+#include <string_view>
+
 namespace media {
+namespace {
+
+struct HitSound {
+    game::Cue cue;
+    std::string_view alias;
+    std::string_view file;
+};
+
+// In the order they are opened and closed.
+constexpr std::array<HitSound, 2> hit_sounds{{
+    {game::Cue::p1, "p1", "sh-hit1.wav"},
+    {game::Cue::p2, "p2", "sh-hit2.wav"},
+}};
+
+} // namespace
 
 void open_hit_sounds(SoundDevice& device)
 {
-    device.open("sh-hit1.wav", "p1");
-    device.open("sh-hit2.wav", "p2");
+    for (const HitSound& sound : hit_sounds)
+        device.open(sound.file, sound.alias);
 }
 
 void play_cue(SoundDevice& device, game::Cue cue)
 {
-    device.play_from_start(game::cue_name(cue));
+    for (const HitSound& sound : hit_sounds)
+        if (sound.cue == cue)
+            device.play_from_start(sound.alias);
 }
 
 void close_hit_sounds(SoundDevice& device)
 {
-    device.close("p1");
-    device.close("p2");
+    for (const HitSound& sound : hit_sounds)
+        device.close(sound.alias);
 }
 
 } // namespace media

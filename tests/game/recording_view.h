@@ -26,7 +26,7 @@ public:
     void set_start_enabled(bool enabled) override { start_enabled = enabled; }
     void set_timer_enabled(bool enabled) override { timer_enabled = enabled; }
     void show_picture(int number) override { pictures.push_back(number); }
-    void play_cue(game::Cue cue) override { cues.emplace_back(game::cue_name(cue)); }
+    void play_cue(game::Cue cue) override { cues.emplace_back(cue == game::Cue::p1 ? "p1" : "p2"); }
 
     void forget_requests()
     {
