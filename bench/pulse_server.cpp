@@ -62,7 +62,7 @@ std::vector<std::string> PulseServer::client_env() const
 std::string PulseServer::sink_state() const
 {
     std::istringstream sinks(pactl("list sinks short").value_or(""));
-    // Tab-separated: index, name, driver, sample spec, state.
+    // Tab-separated: index, name, driver, sample format, state.
     for (std::string line; std::getline(sinks, line);)
         if (line.find("\tbench\t") != std::string::npos)
             return line.substr(line.rfind('\t') + 1);
