@@ -1,6 +1,6 @@
 #include "disk_audio.h"
 #include "running_game.h"
-#include "x_display.h"
+#include "xvfb.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -67,7 +67,7 @@ void TerminationTest::signal_ends_cleanly()
         return;
     }
 
-    XDisplay x;
+    const Xvfb x;
     QVERIFY2(x.isValid(), "cannot start Xvfb");
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("DISPLAY", x.name());
