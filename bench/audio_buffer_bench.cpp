@@ -8,11 +8,11 @@
 // sink. Prints figures; never judges them. Needs pulseaudio and
 // pulseaudio-utils; run from the folder holding the hit sound.
 //   zumbrel_audio_buffer_bench [seconds] [runs] [frames ...]
-#include "bench/child_process.h"
 #include "bench/monitor_recording.h"
 #include "bench/pulse_server.h"
 #include "bench/recording_analysis.h"
 #include "bench/summary.h"
+#include "child_process.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -191,18 +191,16 @@ int main(int argc, char** argv)
         sizes = {{512}, {441}, {256}};
 
     const PulseServer pulse;
-    for (const std::string& entry : pulse.client_env()) {
-        const auto equals = entry.find('=');
-        setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
-    }
+    const QProcessEnvironment client = pulse.client_env();
+    for (const char* name : {"PULSE_SERVER", "XDG_RUNTIME_DIR"})
+        qputenv(name, client.value(name).toLocal8Bit());
     setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
     // The same load for every size: a loop that never sleeps on each core.
     std::vector<std::unique_ptr<ChildProcess>> busy;
     for (unsigned core = 0; core < std::max(1u, std::thread::hardware_concurrency()); ++core)
-        busy.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{"sh", "-c", "while :; do :; done"},
-                                                      std::vector<std::string>{}, std::string{}));
+        busy.push_back(std::make_unique<ChildProcess>(QStringList{"sh", "-c", "while :; do :; done"}));
     std::printf("%zu busy loops; %d runs of %d s per size, in turn, through a PulseAudio null sink\n", busy.size(),
                 runs, seconds);
     std::fflush(stdout);

@@ -128,19 +128,19 @@ int main(int argc, char** argv)
     const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
 
     const PulseServer pulse;
-    XvfbServer x;
+    const Xvfb x;
     std::printf("PulseAudio null sink, module-suspend-on-idle after %d s; Xvfb %s\n"
                 "each row: %d s, begun %lld s after the last sound; the sink's state read once a second;\n"
                 "CPU in ticks of 1/%ld s\n\n",
-                PulseServer::suspend_after_seconds, x.display().c_str(), seconds,
+                PulseServer::suspend_after_seconds, qPrintable(x.name()), seconds,
                 static_cast<long long>(quiet_before_watching.count()), sysconf(_SC_CLK_TCK));
     std::printf("%-20s %-24s %13s %13s %8s %10s\n", "", "sink state", "server CPU", "game CPU", "streams",
                 "SDL device");
     std::this_thread::sleep_for(quiet_before_watching);
     print_watch("sound server alone", pulse, nullptr, seconds);
 
-    std::vector<std::string> env = pulse.client_env();
-    env.emplace_back("SDL_AUDIODRIVER");
+    QProcessEnvironment env = pulse.client_env();
+    env.remove("SDL_AUDIODRIVER");
     XGame game(x, game_program(program, data_dir, env));
     const auto title_shown = Clock::now();
     std::this_thread::sleep_for(quiet_before_watching);

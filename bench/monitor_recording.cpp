@@ -25,10 +25,11 @@ MonitorRecording::MonitorRecording(const PulseServer& server)
         give_up("no pipe for parec");
     from_parec_ = pipe_ends[0];
     // A short latency makes parec pass the sound on in small pieces, soon after the sink made it.
-    std::vector<std::string> command{"parec", "-d", server.monitor(), "--raw", "--format=s16le",
-                                     "--rate=" + std::to_string(rate), "--channels=2", "--latency-msec=5",
-                                     "/dev/fd/" + std::to_string(pipe_ends[1])};
-    parec_ = std::make_unique<ChildProcess>(command, server.client_env(), std::string{}, pipe_ends[1]);
+    const QStringList command{"parec", "-d", server.monitor(), "--raw", "--format=s16le",
+                              QStringLiteral("--rate=%1").arg(rate), "--channels=2", "--latency-msec=5",
+                              QStringLiteral("/dev/fd/%1").arg(pipe_ends[1])};
+    parec_ = std::make_unique<ChildProcess>(command, server.client_env(), QString{}, QProcess::ForwardedChannels,
+                                            pipe_ends[1]);
     close(pipe_ends[1]);
     reader_ = std::thread([this] { read_until_end(); });
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bench/child_process.h"
 #include "bench/pulse_server.h"
 #include "bench/recording_analysis.h"
+#include "child_process.h"
 
 #include <atomic>
 #include <cstdint>

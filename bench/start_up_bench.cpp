@@ -25,7 +25,7 @@ using Clock = XGame::Clock;
 
 struct AudioSetUp {
     std::string name;
-    std::vector<std::string> env;
+    QProcessEnvironment env;
     std::vector<double> game_mapped{};
     std::vector<double> game_shown{};
     std::vector<double> floor_mapped{};
@@ -57,7 +57,7 @@ std::string device_seen(const XGame& game)
     return "none open 3 s after the title showed";
 }
 
-void start_game(const XvfbServer& x, const std::string& program, const std::string& data_dir, AudioSetUp& s)
+void start_game(const Xvfb& x, const std::string& program, const std::string& data_dir, AudioSetUp& s)
 {
     const XGame game(x, game_program(program, data_dir, s.env));
     s.game_mapped.push_back(millis(game.until_mapped()));
@@ -66,7 +66,7 @@ void start_game(const XvfbServer& x, const std::string& program, const std::stri
         s.device = device_seen(game);
 }
 
-void start_floor(const XvfbServer& x, AudioSetUp& s)
+void start_floor(const Xvfb& x, AudioSetUp& s)
 {
     const XGame floor(x, floor_program(s.env));
     s.floor_mapped.push_back(millis(floor.until_mapped()));
@@ -84,18 +84,22 @@ int main(int argc, char** argv)
     // A runtime folder without a sound server in it; PulseAudio, sent to a
     // socket that does not exist, spawns none, and ALSA's default names no card.
     const QTemporaryDir empty;
-    const std::string no_runtime = "XDG_RUNTIME_DIR=" + empty.path().toStdString();
-    std::vector<std::string> with_pulse = pulse.client_env();
-    with_pulse.emplace_back("SDL_AUDIODRIVER");
+    QProcessEnvironment with_pulse = pulse.client_env();
+    with_pulse.remove("SDL_AUDIODRIVER");
+    QProcessEnvironment no_server = QProcessEnvironment::systemEnvironment();
+    no_server.insert("XDG_RUNTIME_DIR", empty.path());
+    QProcessEnvironment dummy = no_server;
+    dummy.insert("SDL_AUDIODRIVER", "dummy");
+    no_server.insert("PULSE_SERVER", "unix:" + empty.filePath("no-server"));
+    no_server.insert("ALSA_CARD", "none");
+    no_server.remove("SDL_AUDIODRIVER");
     std::vector<AudioSetUp> set_ups{
         {"PulseAudio null sink", with_pulse},
-        {"no sound server, no card",
-         {no_runtime, "PULSE_SERVER=unix:" + empty.path().toStdString() + "/no-server", "ALSA_CARD=none",
-          "SDL_AUDIODRIVER"}},
-        {"SDL_AUDIODRIVER=dummy", {no_runtime, "SDL_AUDIODRIVER=dummy"}},
+        {"no sound server, no card", no_server},
+        {"SDL_AUDIODRIVER=dummy", dummy},
     };
 
-    XvfbServer x;
+    const Xvfb x;
     for (int start = 0; start < starts; ++start)
         for (AudioSetUp& s : set_ups) {
             if (start % 2 == 0) {
@@ -108,7 +112,7 @@ int main(int argc, char** argv)
         }
 
     std::printf("Xvfb %s: %d starts of the game and of the floor in each audio set-up, in turn\n",
-                x.display().c_str(), starts);
+                qPrintable(x.name()), starts);
     for (const AudioSetUp& s : set_ups) {
         std::printf("%s (the game's sound device: %s)\n", s.name.c_str(), s.device.c_str());
         print_summary("  game:  fork -> window mapped", s.game_mapped, "ms");

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <poll.h>
 #include <utility>
 
 namespace {
@@ -17,6 +16,13 @@ constexpr xcb_keysym_t space_keysym = 0x20;
 {
     std::fprintf(stderr, "zumbrel bench: %s\n", what);
     std::exit(1);
+}
+
+xcb_connection_t* connection_to(const Xvfb& x)
+{
+    if (!x.isValid())
+        give_up("cannot start Xvfb");
+    return x.connection();
 }
 
 std::uint8_t first_damage_event(xcb_connection_t* connection)
@@ -86,41 +92,33 @@ QImage picture_in(const std::string& path)
 
 } // namespace
 
-XProgram game_program(const std::string& path, const std::string& data_dir, std::vector<std::string> env)
+XProgram game_program(const std::string& path, const std::string& data_dir, QProcessEnvironment env)
 {
     return {path, data_dir, std::move(env), "Zumbrel", data_dir + "/bmp/25.bmp"};
 }
 
-XProgram floor_program(std::vector<std::string> env)
+XProgram floor_program(QProcessEnvironment env)
 {
     return {ZUMBREL_FLOOR_PROGRAM, {}, std::move(env), "Zumbrel floor", {}};
 }
 
-XGame::XGame(const XvfbServer& x, const XProgram& program)
-    : connection_(x.connection())
+XGame::XGame(const Xvfb& x, const XProgram& program)
+    : x_(x)
+    , connection_(connection_to(x))
     , root_(x.root())
     , window_name_(program.window_name)
     , title_(picture_in(program.title_picture))
     , damage_event_(first_damage_event(connection_))
     , space_(keycode_of(connection_, space_keysym))
 {
-    const std::uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &events);
-    round_trip(connection_);
-
-    std::vector<std::string> env{"DISPLAY=" + x.display(), "QT_QPA_PLATFORM=xcb"};
-    env.insert(env.end(), program.env.begin(), program.env.end());
+    QProcessEnvironment env = program.env;
+    env.insert("DISPLAY", x.name());
+    env.insert("QT_QPA_PLATFORM", "xcb");
     forked_ = Clock::now();
-    game_ = std::make_unique<ChildProcess>(std::vector<std::string>{program.path}, env, program.dir);
+    game_ = std::make_unique<ChildProcess>(QStringList{QString::fromStdString(program.path)}, env,
+                                           QString::fromStdString(program.dir));
     watch_start_up();
     focus();
-}
-
-XGame::~XGame()
-{
-    const std::uint32_t none = 0;
-    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &none);
-    xcb_flush(connection_);
 }
 
 void XGame::watch_start_up()
@@ -130,9 +128,9 @@ void XGame::watch_start_up()
         // The damage object may come too late for the first drawing: look now and then anyway.
         const auto soon = Clock::now() + std::chrono::milliseconds(20);
         const auto wake = window_ == XCB_NONE ? deadline : std::min(deadline, soon);
-        const Event event = next_event(wake);
+        const Xvfb::Event event = x_.next_event(wake);
         const auto now = Clock::now();
-        if (now >= deadline)
+        if (now >= deadline || xcb_connection_has_error(connection_))
             give_up("the game's window never showed its title picture");
         const int type = event ? event->response_type & 0x7f : 0;
         if (type == XCB_CREATE_NOTIFY) {
@@ -219,7 +217,7 @@ void XGame::send(std::uint8_t type, std::uint8_t detail, std::int16_t x, std::in
 std::optional<Clock::time_point> XGame::next_drawing(std::initializer_list<Area> areas, Clock::duration timeout)
 {
     const auto deadline = Clock::now() + timeout;
-    while (const Event event = next_event(deadline)) {
+    while (const Xvfb::Event event = x_.next_event(deadline)) {
         if ((event->response_type & 0x7f) != damage_event_ + XCB_DAMAGE_NOTIFY)
             continue;
         const auto* const damage = reinterpret_cast<const xcb_damage_notify_event_t*>(event.get());
@@ -230,21 +228,4 @@ std::optional<Clock::time_point> XGame::next_drawing(std::initializer_list<Area>
                 return Clock::now();
     }
     return std::nullopt;
-}
-
-XGame::Event XGame::next_event(Clock::time_point deadline)
-{
-    for (;;) {
-        if (xcb_generic_event_t* const event = xcb_poll_for_event(connection_))
-            return Event(event, &std::free);
-        if (xcb_connection_has_error(connection_))
-            give_up("lost the connection to Xvfb");
-        const auto left = deadline - Clock::now();
-        if (left <= Clock::duration::zero())
-            return Event(nullptr, &std::free);
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec wait{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-        pollfd readable{xcb_get_file_descriptor(connection_), POLLIN, 0};
-        ppoll(&readable, 1, &wait, nullptr);
-    }
 }

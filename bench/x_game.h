@@ -1,21 +1,20 @@
 #pragma once
 
-#include "bench/child_process.h"
-#include "bench/xvfb_server.h"
+#include "child_process.h"
+#include "xvfb.h"
 
 #include <QImage>
+#include <QProcessEnvironment>
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 // A rectangle in the window's own coordinates.
 struct Area {
@@ -30,21 +29,20 @@ inline constexpr Area picture_area{17, 133, 265, 201};
 inline constexpr Area bar_area{76, 357, 201, 8};
 inline constexpr Area start_button_area{8, 96, 281, 25};
 
-// A program to start in Xvfb: where, with which changes to the environment
-// (as ChildProcess takes them), the title of its window, and the picture
-// that window shows once started, if it has one.
+// A program to start in Xvfb: where, in which environment, the title of its
+// window, and the picture that window shows once started, if it has one.
 struct XProgram {
     std::string path;
     std::string dir;
-    std::vector<std::string> env;
+    QProcessEnvironment env;
     std::string window_name;
     std::string title_picture;
 };
 
 // The game from the given executable, in its data folder.
-XProgram game_program(const std::string& path, const std::string& data_dir, std::vector<std::string> env);
+XProgram game_program(const std::string& path, const std::string& data_dir, QProcessEnvironment env);
 // The bare Qt window the benches measure the game against.
-XProgram floor_program(std::vector<std::string> env);
+XProgram floor_program(QProcessEnvironment env);
 
 // The real program (or the floor) in an Xvfb server, driven by XTest as a
 // player's mouse and keyboard would, and watched through the DAMAGE extension,
@@ -55,8 +53,7 @@ public:
 
     // Starts the program and returns once its window shows the title picture,
     // or once it is mapped for a program without one.
-    XGame(const XvfbServer& x, const XProgram& program);
-    ~XGame();
+    XGame(const Xvfb& x, const XProgram& program);
     XGame(const XGame&) = delete;
     XGame& operator=(const XGame&) = delete;
 
@@ -64,7 +61,7 @@ public:
     // showing the title picture.
     Clock::duration until_mapped() const { return mapped_ - forked_; }
     Clock::duration until_title_shown() const { return title_shown_ - forked_; }
-    pid_t pid() const { return game_->pid(); }
+    pid_t pid() const { return pid_t(game_->processId()); }
 
     // Places the window's top-left corner on the screen, so that two windows
     // can be side by side: without a window manager, both start at the same place.
@@ -78,13 +75,11 @@ public:
     std::optional<Clock::time_point> next_drawing(std::initializer_list<Area> areas, Clock::duration timeout);
 
 private:
-    using Event = std::unique_ptr<xcb_generic_event_t, decltype(&std::free)>;
-
-    Event next_event(Clock::time_point deadline);
     void watch_start_up();
     bool shows_title();
     void send(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0);
 
+    const Xvfb& x_;
     xcb_connection_t* const connection_;
     const xcb_window_t root_;
     const std::string window_name_;

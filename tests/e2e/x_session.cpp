@@ -11,22 +11,14 @@ XSession::XSession(QString program, QString data_dir)
 {
 }
 
-XSession::~XSession()
-{
-    stop_game();
-}
-
 bool XSession::start_game()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", x_.name());
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("SDL_AUDIODRIVER", "dummy");
-    game_.setProcessEnvironment(env);
-    game_.setWorkingDirectory(data_dir_);
-    game_.setProcessChannelMode(QProcess::ForwardedChannels);
-    game_.start(program_, {});
-    if (!game_.waitForStarted())
+    game_ = std::make_unique<ChildProcess>(QStringList{program_}, env, data_dir_);
+    if (!game_->started())
         return false;
     window_ = x_.xdotool({"search", "--sync", "--onlyvisible", "--name", "^Zumbrel$"}).section('\n', 0, 0);
     if (window_.isEmpty())
@@ -39,8 +31,7 @@ bool XSession::start_game()
 
 void XSession::stop_game()
 {
-    game_.kill();
-    game_.waitForFinished();
+    game_.reset();
 }
 
 void XSession::click_start()

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "child_process.h"
 #include "game_session.h"
 #include "xvfb.h"
 
-#include <QProcess>
+#include <memory>
 
 // The game in a private Xvfb display, driven by XTest events through xdotool.
 class XSession final : public GameSession {
 public:
     XSession(QString program, QString data_dir);
-    ~XSession() override;
 
     bool isValid() const override { return x_.isValid(); }
     bool start_game() override;
@@ -23,6 +23,6 @@ private:
     const QString program_;
     const QString data_dir_;
     Xvfb x_;
-    QProcess game_;
+    std::unique_ptr<ChildProcess> game_;
     QString window_;
 };

@@ -1,7 +1,5 @@
-#include "app/form1.h"
-#include "data_copy.h"
-#include "live_window.h"
 #include "key_traffic.h"
+#include "live_window.h"
 #include "window_invariants.h"
 
 #include <QApplication>
@@ -66,18 +64,13 @@ private slots:
 void KeyFloodTest::window_survives_a_key_flood()
 {
     auto& app = static_cast<WatchedApplication&>(*qApp);
-    const CurrentDir inside(ZUMBREL_DATA_DIR);
-    qputenv("SDL_AUDIODRIVER", "dummy");
-    LiveWindow live;
-    Form1& form = live.form;
-    const QStringList& reports = live.reports;
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    auto& start = *form.findChild<QPushButton*>("start_btn");
-    auto& timer1 = *form.findChild<QTimer*>("Timer1");
+    PlayedWindow window;
+    QVERIFY(window.active);
+    auto& timer1 = *window.form.findChild<QTimer*>("Timer1");
 
     QElapsedTimer clock;
     clock.start();
-    WindowInvariants invariants(form);
+    WindowInvariants invariants(window.form);
     QString first_broken;
     qint64 posted = 0, key_events_seen = 0, hits = 0, worst_latency = 0;
     int last_hits = 0, rounds = 0, full_rounds = 0, ticks = 0;
@@ -97,7 +90,7 @@ void KeyFloodTest::window_survives_a_key_flood()
         const QString broken = invariants.check();
         if (!broken.isEmpty())
             first_broken = QStringLiteral("after %1 key events: %2").arg(key_events_seen).arg(broken);
-        const int now_hits = form.round_state().hit_count;
+        const int now_hits = window.form.round_state().hit_count;
         hits += std::max(0, now_hits - last_hits);
         full_rounds += now_hits == 200 && last_hits != 200;
         last_hits = now_hits;
@@ -107,7 +100,7 @@ void KeyFloodTest::window_survives_a_key_flood()
             next_tick_due = clock.elapsed() + timer1.remainingTime();
     };
     const auto unhook = qScopeGuard([&] { app.after_event = nullptr; });
-    connect(&start, &QPushButton::clicked, this, [&] { ++rounds; });
+    connect(&window.start, &QPushButton::clicked, this, [&] { ++rounds; });
     connect(&timer1, &QTimer::timeout, this, [&] {
         ++ticks;
         if (next_tick_due) {
@@ -131,11 +124,11 @@ void KeyFloodTest::window_survives_a_key_flood()
             std::unique_ptr<QKeyEvent> key = traffic.next(posted / events_per_ms);
             key->setTimestamp(quint64(clock.elapsed() + 1));
             QWidget* const focus = QApplication::focusWidget();
-            QCoreApplication::postEvent(focus ? focus : &form, key.release());
+            QCoreApplication::postEvent(focus ? focus : &window.form, key.release());
         }
-        click_posted = click_posted && start.isEnabled();
-        if (start.isEnabled() && !click_posted) {
-            post_click(start);
+        click_posted = click_posted && window.start.isEnabled();
+        if (window.start.isEnabled() && !click_posted) {
+            post_click(window.start);
             click_posted = true;
         }
         if (posted == flood_ms * events_per_ms)
@@ -155,9 +148,9 @@ void KeyFloodTest::window_survives_a_key_flood()
     qInfo("longest time a key event waited in the queue: %lld ms", worst_latency);
 
     QVERIFY2(first_broken.isEmpty(), qPrintable(first_broken));
-    QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
+    QVERIFY2(window.reports.isEmpty(), qPrintable(window.reports.join('\n')));
     QVERIFY2(full_rounds >= 1, "the flood never played a round to 200 hits");
-    form.close();
+    window.form.close();
 }
 
 int main(int argc, char* argv[])

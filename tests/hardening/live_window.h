@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/form1.h"
+#include "data_copy.h"
 #include "media/sdl_sound_device.h"
 
+#include <QPushButton>
 #include <QStringList>
+#include <QTest>
 
 // The real window on the real sound device, loaded from the current
 // directory and shown; fatal reports are kept instead of ending the test.
@@ -17,4 +20,16 @@ struct LiveWindow {
     media::SdlSoundDevice sounds;
     QStringList reports;
     Form1 form{sounds, [this](const QString& message) { reports << message; }};
+};
+
+// The live window on the built game's data and SDL's dummy driver, for long
+// runs of input; `active` says whether it got the keyboard.
+struct PlayedWindow {
+    const CurrentDir inside{ZUMBREL_DATA_DIR};
+    const bool dummy_driver = qputenv("SDL_AUDIODRIVER", "dummy");
+    LiveWindow live;
+    Form1& form = live.form;
+    const QStringList& reports = live.reports;
+    const bool active = QTest::qWaitForWindowActive(&form);
+    QPushButton& start = *form.findChild<QPushButton*>("start_btn");
 };

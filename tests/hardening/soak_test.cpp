@@ -1,5 +1,3 @@
-#include "app/form1.h"
-#include "data_copy.h"
 #include "live_window.h"
 #include "window_invariants.h"
 
@@ -46,19 +44,14 @@ void SoakTest::rounds_leave_nothing_behind()
         ? qEnvironmentVariableIntValue("ZUMBREL_SOAK_ROUNDS")
         : 1000;
     const std::set<int> reported{1, 10, 100, 1000, rounds};
-    const CurrentDir inside(ZUMBREL_DATA_DIR);
-    qputenv("SDL_AUDIODRIVER", "dummy");
-    LiveWindow live;
-    Form1& form = live.form;
-    const QStringList& reports = live.reports;
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    auto& start = *form.findChild<QPushButton*>("start_btn");
-    WindowInvariants invariants(form);
+    PlayedWindow window;
+    QVERIFY(window.active);
+    WindowInvariants invariants(window.form);
 
     QElapsedTimer clock;
     clock.start();
     for (int round = 1; round <= rounds; ++round) {
-        QTest::mouseClick(&start, Qt::LeftButton);
+        QTest::mouseClick(&window.start, Qt::LeftButton);
         for (int hit = 0; hit < 200; ++hit) {
             QWidget& focus = *QApplication::focusWidget();
             send_key(focus, QEvent::KeyPress);
@@ -67,13 +60,13 @@ void SoakTest::rounds_leave_nothing_behind()
             const QString broken = invariants.check();
             QVERIFY2(broken.isEmpty(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(broken)));
         }
-        QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
-        QCOMPARE(form.round_state().hit_count, 200);
-        QVERIFY(start.isEnabled());
+        QVERIFY2(window.reports.isEmpty(), qPrintable(window.reports.join('\n')));
+        QCOMPARE(window.form.round_state().hit_count, 200);
+        QVERIFY(window.start.isEnabled());
         if (reported.contains(round))
             qInfo("after round %4d: VmRSS %ld kB, %lld ms", round, resident_kb(), clock.elapsed());
     }
-    form.close();
+    window.form.close();
 }
 
 QTEST_MAIN(SoakTest)

@@ -8,31 +8,10 @@
 #include <pwd.h>
 #include <unistd.h>
 
-GameRun wait_for_end(QProcess& process, int timeout_ms)
-{
-    GameRun run;
-    if (!process.waitForFinished(timeout_ms)) {
-        run.timed_out = true;
-        process.kill();
-        process.waitForFinished();
-    }
-    run.crashed = !run.timed_out && process.exitStatus() == QProcess::CrashExit;
-    run.exit_code = process.exitCode();
-    run.standard_error = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
 GameRun run_to_end(const QStringList& command, const QString& dir, const QProcessEnvironment& env,
                    int timeout_ms)
 {
-    QProcess process;
-    process.setWorkingDirectory(dir);
-    process.setProcessEnvironment(env);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(command.front(), command.mid(1));
-    if (!process.waitForStarted())
-        return {.standard_error = "cannot start " + command.join(' ')};
-    return wait_for_end(process, timeout_ms);
+    return ChildProcess(command, env, dir, QProcess::ForwardedOutputChannel).end_with(0, timeout_ms);
 }
 
 QProcessEnvironment offscreen_environment(const QString& driver)

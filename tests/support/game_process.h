@@ -1,22 +1,12 @@
 #pragma once
 
-#include <QProcess>
+#include "child_process.h"
+
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-
-// How one run of the real game ended.
-struct GameRun {
-    bool timed_out = false;
-    bool crashed = false; // ended by a signal
-    int exit_code = -1;
-    QString standard_error;
-};
-
-// Waits up to `timeout_ms` for a started game to end, killing it after that.
-GameRun wait_for_end(QProcess& process, int timeout_ms);
 
 // Runs `command` in `dir`; a run still going after `timeout_ms` is killed.
 GameRun run_to_end(const QStringList& command, const QString& dir, const QProcessEnvironment& env,

@@ -1,15 +1,23 @@
 #pragma once
 
-#include <QProcess>
+#include "child_process.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <xcb/xcb.h>
 
-// A private Xvfb server on a display it picks itself, one connection to it,
-// and xdotool aimed at it.
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+// A private Xvfb server on a display it picks itself, one connection to it
+// that hears of top-level windows being created and shown, and xdotool aimed
+// at it.
 class Xvfb {
 public:
+    using Event = std::unique_ptr<xcb_generic_event_t, decltype(&std::free)>;
+
     Xvfb();
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
@@ -18,11 +26,21 @@ public:
     bool isValid() const { return connection_ != nullptr; }
     const QString& name() const { return name_; }
     xcb_connection_t* connection() const { return connection_; }
+    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root; }
+    // The next event from the server; null once the deadline has passed or
+    // the connection is lost.
+    Event next_event(std::chrono::steady_clock::time_point deadline) const;
+    // Drops the events so far, so the next wait sees only what follows.
+    void forget_windows() const;
+    // The next top-level window shown; 0 if none within `timeout_ms`.
+    xcb_window_t wait_for_shown_window(int timeout_ms) const;
     // Runs xdotool with the given arguments; returns its standard output.
     QString xdotool(const QStringList& arguments) const;
 
 private:
-    QProcess server_;
+    // It names the display it picked on its standard output once it accepts clients.
+    ChildProcess server_{{"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"},
+                         QProcessEnvironment::systemEnvironment(), {}, QProcess::ForwardedErrorChannel};
     QString name_;
     xcb_connection_t* connection_ = nullptr;
 };
