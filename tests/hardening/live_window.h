@@ -29,7 +29,6 @@ struct PlayedWindow {
     const bool dummy_driver = qputenv("SDL_AUDIODRIVER", "dummy");
     LiveWindow live;
     Form1& form = live.form;
-    const QStringList& reports = live.reports;
     const bool active = QTest::qWaitForWindowActive(&form);
     QPushButton& start = *form.findChild<QPushButton*>("start_btn");
 };

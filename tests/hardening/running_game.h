@@ -1,6 +1,5 @@
 #pragma once
 
-#include "child_process.h"
 #include "game_process.h"
 
 // The real game, started in the background, its error channel kept for its end.

@@ -60,7 +60,7 @@ void SoakTest::rounds_leave_nothing_behind()
             const QString broken = invariants.check();
             QVERIFY2(broken.isEmpty(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(broken)));
         }
-        QVERIFY2(window.reports.isEmpty(), qPrintable(window.reports.join('\n')));
+        QVERIFY2(window.live.reports.isEmpty(), qPrintable(window.live.reports.join('\n')));
         QCOMPARE(window.form.round_state().hit_count, 200);
         QVERIFY(window.start.isEnabled());
         if (reported.contains(round))

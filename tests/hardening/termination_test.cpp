@@ -18,12 +18,10 @@ constexpr int patience_ms = 20000;
 bool catches_termination_signals(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
     static const QRegularExpression caught("^SigCgt:\\s*([0-9a-f]+)$", QRegularExpression::MultilineOption);
-    const quint64 mask = caught.match(QString::fromLatin1(status.readAll())).captured(1).toULongLong(nullptr, 16);
     const quint64 both = 1ULL << (SIGTERM - 1) | 1ULL << (SIGINT - 1);
-    return (mask & both) == both;
+    return status.open(QIODevice::ReadOnly)
+        && (caught.match(QString::fromLatin1(status.readAll())).captured(1).toULongLong(nullptr, 16) & both) == both;
 }
 
 } // namespace

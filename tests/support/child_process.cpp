@@ -36,14 +36,11 @@ GameRun ChildProcess::end_with(int signal, int timeout_ms)
         return {.standard_error = "cannot start " + program()};
     if (signal != 0 && processId() > 0) // never 0 or -1 to ::kill(): those reach other processes
         ::kill(pid_t(processId()), signal);
-    GameRun run;
-    run.timed_out = state() != NotRunning && !waitForFinished(timeout_ms);
-    if (run.timed_out) {
+    const bool timed_out = state() != NotRunning && !waitForFinished(timeout_ms);
+    if (timed_out) {
         kill();
         waitForFinished();
     }
-    run.crashed = !run.timed_out && exitStatus() == CrashExit;
-    run.exit_code = exitCode();
-    run.standard_error = QString::fromLocal8Bit(readAllStandardError());
-    return run;
+    return {timed_out, !timed_out && exitStatus() == CrashExit, exitCode(),
+            QString::fromLocal8Bit(readAllStandardError())};
 }

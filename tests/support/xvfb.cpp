@@ -32,12 +32,11 @@ Xvfb::~Xvfb()
 
 Xvfb::Event Xvfb::next_event(std::chrono::steady_clock::time_point deadline) const
 {
-    using Clock = std::chrono::steady_clock;
     for (;;) {
         if (xcb_generic_event_t* const event = xcb_poll_for_event(connection_))
             return Event(event, &std::free);
-        const auto left = deadline - Clock::now();
-        if (left <= Clock::duration::zero() || xcb_connection_has_error(connection_))
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left.count() <= 0 || xcb_connection_has_error(connection_))
             return Event(nullptr, &std::free);
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         const timespec wait{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
