@@ -68,7 +68,7 @@ private:
     // Over a short while in which nothing may change it.
     bool bar_stays(const Bar& expected);
     bool start_enabled(const QImage& window) const;
-    bool shows_picture(int number);
+    bool shows_picture(int number, int milliseconds = 3000);
     // Presses Start; whether the button then shows disabled.
     bool start_round();
 
@@ -110,11 +110,12 @@ bool EndToEndTest::start_enabled(const QImage& window) const
     return window.copy(start_button_area) == enabled_button_;
 }
 
-bool EndToEndTest::shows_picture(int number)
+bool EndToEndTest::shows_picture(int number, int milliseconds)
 {
     const QImage expected = picture_file(number);
     return !expected.isNull()
-        && wait_for([&](const QImage& w) { return w.copy(picture_area) == expected; }).copy(picture_area) == expected;
+        && wait_for([&](const QImage& w) { return w.copy(picture_area) == expected; }, milliseconds).copy(picture_area)
+            == expected;
 }
 
 bool EndToEndTest::start_round()
@@ -132,9 +133,10 @@ void EndToEndTest::initTestCase()
 void EndToEndTest::init()
 {
     QVERIFY2(session_->start_game(), "the game's window did not appear");
-    const QImage window = wait_for([](const QImage& w) { return w.size() == QSize(296, 375); });
+    // A loaded machine may take a while over the first frame.
+    const QImage window = wait_for([](const QImage& w) { return w.size() == QSize(296, 375); }, 15000);
     QCOMPARE(window.size(), QSize(296, 375));
-    QVERIFY2(shows_picture(25), "the title picture is not on screen");
+    QVERIFY2(shows_picture(25, 15000), "the title picture is not on screen");
     enabled_button_ = session_->capture().copy(start_button_area);
     QVERIFY(bar_is(bar_after(0)));
 }

@@ -14,10 +14,12 @@ namespace {
 
 constexpr int start_timeout_ms = 20000;
 
-// The first node of sway's tree, depth first, that shows the game's window.
+// The first node of sway's tree, depth first, that shows the game's window
+// with the keyboard focus: keys typed before that would be lost.
 std::optional<QJsonObject> game_node(const QJsonObject& node)
 {
-    if (node.value("app_id").toString() == QLatin1String("io.github.zumbrel.Zumbrel") && node.value("visible").toBool())
+    if (node.value("app_id").toString() == QLatin1String("io.github.zumbrel.Zumbrel") && node.value("visible").toBool()
+        && node.value("focused").toBool())
         return node;
     for (const char* children : {"nodes", "floating_nodes"})
         for (const QJsonValue child : node.value(children).toArray())
@@ -136,6 +138,7 @@ QByteArray WaylandSession::run(const QString& program, const QStringList& argume
 
 bool WaylandSession::start_game()
 {
+    stop_game(); // one left over from a case that failed before it began
     QProcessEnvironment game_env = env_;
     game_env.insert("QT_QPA_PLATFORM", "wayland");
     game_env.insert("SDL_AUDIODRIVER", "dummy");
@@ -146,19 +149,18 @@ bool WaylandSession::start_game()
     if (!game_.waitForStarted())
         return false;
     const QDeadlineTimer deadline(start_timeout_ms);
-    window_ = window_area();
-    while (window_.isEmpty() && game_.state() == QProcess::Running && !deadline.hasExpired()) {
+    while (window_area().isEmpty()) {
+        if (game_.state() != QProcess::Running || deadline.hasExpired())
+            return false;
         QThread::msleep(20);
-        window_ = window_area();
     }
-    return !window_.isEmpty();
+    return true;
 }
 
 void WaylandSession::stop_game()
 {
     game_.kill();
     game_.waitForFinished();
-    window_ = {};
 }
 
 QRect WaylandSession::window_area() const
@@ -202,6 +204,10 @@ void WaylandSession::hold(const QString& key, int milliseconds)
 
 QImage WaylandSession::capture() const
 {
-    const QString area = QStringLiteral("%1,%2 %3x%4").arg(window_.x()).arg(window_.y()).arg(window_.width()).arg(window_.height());
+    // Asked each time: sway may still move a floating window it has just shown.
+    const QRect window = window_area();
+    if (window.isEmpty())
+        return {};
+    const QString area = QStringLiteral("%1,%2 %3x%4").arg(window.x()).arg(window.y()).arg(window.width()).arg(window.height());
     return QImage::fromData(run("grim", {"-g", area, "-t", "ppm", "-"}), "PPM").convertToFormat(QImage::Format_RGB32);
 }

@@ -36,6 +36,5 @@ private:
     QProcess sway_;
     QProcess keyboard_;
     QProcess game_;
-    QRect window_;
     bool valid_ = false;
 };
