@@ -5,9 +5,8 @@
 
 namespace assets {
 
-QByteArray encode_wav(std::span<const std::int16_t> samples)
+QByteArray encode_wav(std::span<const std::int16_t> samples, int channels)
 {
-    constexpr quint16 channels = 1;
     constexpr quint16 bytes_per_sample = 2;
     const auto data_size = static_cast<quint32>(samples.size() * bytes_per_sample);
 
@@ -17,9 +16,9 @@ QByteArray encode_wav(std::span<const std::int16_t> samples)
     out.writeRawData("RIFF", 4);
     out << quint32{36 + data_size};
     out.writeRawData("WAVEfmt ", 8);
-    out << quint32{16} << quint16{1} << channels; // 16-byte PCM format chunk
-    out << quint32{sample_rate} << quint32{sample_rate * channels * bytes_per_sample};
-    out << quint16{channels * bytes_per_sample} << quint16{8 * bytes_per_sample};
+    out << quint32{16} << quint16{1} << quint16(channels); // 16-byte PCM format chunk
+    out << quint32{sample_rate} << quint32(sample_rate * channels * bytes_per_sample);
+    out << quint16(channels * bytes_per_sample) << quint16{8 * bytes_per_sample};
     out.writeRawData("data", 4);
     out << data_size;
     for (const std::int16_t sample : samples)

@@ -9,7 +9,7 @@ namespace assets {
 
 inline constexpr int sample_rate = 44100;
 
-// Mono 16-bit PCM in a plain RIFF WAVE file.
-QByteArray encode_wav(std::span<const std::int16_t> samples);
+// 16-bit PCM in a plain RIFF WAVE file; several channels' samples interleaved.
+QByteArray encode_wav(std::span<const std::int16_t> samples, int channels = 1);
 
 } // namespace assets

@@ -1,4 +1,5 @@
 #include "media/sdl_sound_device.h"
+#include "tools/wav_writer.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -64,20 +65,10 @@ void write_file(const QString& name, const QByteArray& bytes)
 // a mix of a.wav (+) and b.wav (-) still tells which is at which frame.
 void write_wav(const QString& name, qint16 sign)
 {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    constexpr quint32 data_bytes = sound_frames * 4;
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + data_bytes);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(2) << quint32(44100) << quint32(44100 * 4) << quint16(4)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << data_bytes;
+    std::vector<std::int16_t> frames;
     for (qint16 i = 1; i <= sound_frames; ++i)
-        out << i << qint16(sign * i);
-    write_file(name, bytes);
+        frames.insert(frames.end(), {i, qint16(sign * i)});
+    write_file(name, assets::encode_wav(frames, 2));
 }
 
 void write_sound_files()
