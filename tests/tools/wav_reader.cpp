@@ -20,7 +20,7 @@ WavFile read_wav(const QByteArray& bytes)
     qsizetype at = 12;
     while (at + 8 <= bytes.size()) {
         const QByteArray id = bytes.mid(at, 4);
-        const std::uint32_t size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        const std::uint32_t size = qFromLittleEndian<quint32>(bytes.sliced(at + 4, 4).constData());
         const qsizetype body = at + 8;
         if (body + size > bytes.size()) {
             wav.problem = QStringLiteral("chunk %1 runs past the end").arg(QString::fromLatin1(id));
