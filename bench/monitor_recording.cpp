@@ -1,5 +1,7 @@
 #include "bench/monitor_recording.h"
 
+#include "bench/summary.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -9,12 +11,6 @@ namespace {
 
 using Clock = MonitorRecording::Clock;
 constexpr int bytes_per_frame = 4;
-
-[[noreturn]] void give_up(const char* what)
-{
-    std::fprintf(stderr, "zumbrel bench: %s\n", what);
-    std::exit(1);
-}
 
 } // namespace
 

@@ -1,20 +1,12 @@
 #include "bench/pulse_server.h"
 
+#include "bench/summary.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
-
-namespace {
-
-[[noreturn]] void give_up(const char* what)
-{
-    std::fprintf(stderr, "zumbrel bench: %s\n", what);
-    std::exit(1);
-}
-
-} // namespace
 
 PulseServer::PulseServer()
 {

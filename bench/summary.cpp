@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -41,4 +42,10 @@ double percentile(std::vector<double> samples, std::size_t percent)
 double median(std::vector<double> samples)
 {
     return percentile(std::move(samples), 50);
+}
+
+void give_up(const char* what)
+{
+    std::fprintf(stderr, "zumbrel bench: %s\n", what);
+    std::exit(1);
 }

@@ -12,3 +12,6 @@ void print_summary(std::string_view label, std::vector<double> samples, std::str
 // print_summary gives it; 0 without samples.
 double percentile(std::vector<double> samples, std::size_t percent);
 double median(std::vector<double> samples);
+
+// Ends the bench with `what` on standard error: it cannot measure.
+[[noreturn]] void give_up(const char* what);

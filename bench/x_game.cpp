@@ -1,5 +1,7 @@
 #include "bench/x_game.h"
 
+#include "bench/summary.h"
+
 #include <xcb/xtest.h>
 
 #include <algorithm>
@@ -11,12 +13,6 @@ namespace {
 
 using Clock = XGame::Clock;
 constexpr xcb_keysym_t space_keysym = 0x20;
-
-[[noreturn]] void give_up(const char* what)
-{
-    std::fprintf(stderr, "zumbrel bench: %s\n", what);
-    std::exit(1);
-}
 
 xcb_connection_t* connection_to(const Xvfb& x)
 {
