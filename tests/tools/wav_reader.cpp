@@ -40,7 +40,9 @@ WavFile read_wav(const QByteArray& bytes)
         } else if (id == "data" && seen_format) {
             if (wav.format == 1 && wav.bits_per_sample == 16) {
                 wav.samples.resize(size / 2);
-                qFromLittleEndian<qint16>(field, std::ssize(wav.samples), wav.samples.data());
+                // Qt hands the count to memcpy, which must not be given an empty vector's null.
+                if (!wav.samples.empty())
+                    qFromLittleEndian<qint16>(field, std::ssize(wav.samples), wav.samples.data());
             }
             seen_data = true;
         }
