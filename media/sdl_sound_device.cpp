@@ -33,12 +33,12 @@ SdlSoundDevice::SdlSoundDevice()
     // SDL would otherwise take SIGINT and SIGTERM for itself, and Qt's
     // window would no longer quit on them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return;
+    sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
     // Allowing no changes makes SDL convert for the hardware, so the sounds are
     // converted to one known format once, when they are loaded.
-    if (Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) != 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0
+        || Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) != 0) {
+        quit_sdl_audio();
         return;
     }
     audio_open_ = true;
@@ -53,7 +53,15 @@ SdlSoundDevice::~SdlSoundDevice()
     Mix_HaltChannel(-1);
     slots_.clear();
     Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    quit_sdl_audio();
+}
+
+// SDL 2.32 brings the events subsystem up along with audio and leaves it up
+// when audio fails to start; SDL 2.26 takes it down again. Quitting whatever
+// was not up before covers both.
+void SdlSoundDevice::quit_sdl_audio()
+{
+    SDL_QuitSubSystem(SDL_WasInit(SDL_INIT_EVERYTHING) & ~sdl_before_);
 }
 
 void SdlSoundDevice::open(std::string_view file, std::string_view alias)

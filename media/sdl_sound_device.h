@@ -2,6 +2,7 @@
 
 #include "media/sound_device.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,7 +39,10 @@ private:
     Slot* find(std::string_view alias);
     Slot& claim_slot(std::string_view alias);
     int channel_of(const Slot& slot) const;
+    void quit_sdl_audio();
 
+    // SDL's subsystems that were up before this device brought up audio.
+    std::uint32_t sdl_before_ = 0;
     bool audio_open_ = false;
     std::vector<Slot> slots_;
 };

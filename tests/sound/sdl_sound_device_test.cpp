@@ -292,15 +292,21 @@ private slots:
     {
         QTest::addColumn<QByteArray>("driver");
         QTest::addColumn<bool>("sounds");
-        QTest::newRow("with a device") << QByteArray("disk") << true;
-        QTest::newRow("without a device") << QByteArray("no-such-driver") << false;
+        QTest::addColumn<Uint32>("up_before");
+        QTest::newRow("with a device") << QByteArray("disk") << true << 0u;
+        QTest::newRow("without a device") << QByteArray("no-such-driver") << false << 0u;
+        QTest::newRow("a device that fails to open") << QByteArray("disk") << false << 0u;
+        QTest::newRow("with events and timer up") << QByteArray("disk") << true << Uint32(SDL_INIT_EVENTS | SDL_INIT_TIMER);
     }
 
     void leaves_no_trace()
     {
         QFETCH(QByteArray, driver);
         QFETCH(bool, sounds);
+        QFETCH(Uint32, up_before);
         qputenv("SDL_AUDIODRIVER", driver);
+        qputenv("SDL_DISKAUDIOFILE", sounds ? "out.raw" : "."); // a folder does not open
+        QCOMPARE(SDL_InitSubSystem(up_before), 0);
         // SDL only takes a signal nobody handles, and QtTest handles SIGTERM.
         struct sigaction unhandled{};
         unhandled.sa_handler = SIG_DFL;
@@ -316,7 +322,8 @@ private slots:
         }
         QVERIFY2(during.sa_handler == SIG_DFL, "SDL took SIGTERM");
         QCOMPARE(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
-        QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+        QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), up_before);
+        SDL_QuitSubSystem(up_before);
     }
 };
 
