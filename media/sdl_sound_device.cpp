@@ -27,33 +27,99 @@ void SdlSoundDevice::FreeChunk::operator()(Mix_Chunk* chunk) const
     Mix_FreeChunk(chunk);
 }
 
-SdlSoundDevice::SdlSoundDevice()
+SdlSoundDevice::~SdlSoundDevice()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void SdlSoundDevice::open(std::string_view file, std::string_view alias)
+{
+    const std::lock_guard lock(mutex_);
+    forget(alias);
+    waiting_.push_back({std::string(file), std::string(alias)});
+    changed_.notify_all();
+}
+
+void SdlSoundDevice::play_from_start(std::string_view alias)
+{
+    const std::lock_guard lock(mutex_);
+    // Until the output is open the play is silent: waiting for a sound card
+    // would hold up the window.
+    const Slot* slot = find(alias);
+    if (output_ != Output::open || !slot)
+        return;
+    Mix_PlayChannel(channel_of(*slot), slot->chunk.get(), 0);
+}
+
+void SdlSoundDevice::close(std::string_view alias)
+{
+    const std::lock_guard lock(mutex_);
+    forget(alias);
+}
+
+bool SdlSoundDevice::wait_for_output(bool open, std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(mutex_);
+    const auto settled = [&] {
+        return output_ == Output::missing || (open && output_ == Output::open && waiting_.empty());
+    };
+    return changed_.wait_for(lock, timeout, settled) && (output_ == Output::open) == open;
+}
+
+void SdlSoundDevice::run()
 {
     snd_lib_error_set_handler(ignore_alsa_error);
     // SDL would otherwise take SIGINT and SIGTERM for itself, and Qt's
     // window would no longer quit on them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+
+    std::unique_lock lock(mutex_);
+    // Opened at once, so that the sounds are loaded before the first round.
+    open_output(lock);
+    while (!stopping_) {
+        if (output_ == Output::open && !waiting_.empty())
+            load_waiting_sounds();
+        else
+            changed_.wait(lock);
+    }
+
+    if (output_ == Output::open) {
+        Mix_CloseAudio();
+        quit_sdl_audio();
+    }
+    // SDL frees what it keeps for a thread only for threads it started itself.
+    SDL_TLSCleanup();
+}
+
+// A device that cannot be had stays silent for good; nothing is retried, as
+// with a sound file that cannot be opened.
+void SdlSoundDevice::open_output(std::unique_lock<std::mutex>& lock)
+{
+    output_ = Output::changing;
+    lock.unlock();
+    const bool opened = start_sdl_audio();
+    lock.lock();
+    output_ = opened ? Output::open : Output::missing;
+    if (opened)
+        load_waiting_sounds();
+    changed_.notify_all();
+}
+
+bool SdlSoundDevice::start_sdl_audio()
+{
     sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
     // Allowing no changes makes SDL convert for the hardware, so the sounds are
     // converted to one known format once, when they are loaded.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0
-        || Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) != 0) {
-        quit_sdl_audio();
-        return;
-    }
-    audio_open_ = true;
-    // A channel comes with each name opened, none before.
-    Mix_AllocateChannels(0);
-}
-
-SdlSoundDevice::~SdlSoundDevice()
-{
-    if (!audio_open_)
-        return;
-    Mix_HaltChannel(-1);
-    slots_.clear();
-    Mix_CloseAudio();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0
+        && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) == 0)
+        return true;
     quit_sdl_audio();
+    return false;
 }
 
 // SDL 2.32 brings the events subsystem up along with audio and leaves it up
@@ -64,29 +130,28 @@ void SdlSoundDevice::quit_sdl_audio()
     SDL_QuitSubSystem(SDL_WasInit(SDL_INIT_EVERYTHING) & ~sdl_before_);
 }
 
-void SdlSoundDevice::open(std::string_view file, std::string_view alias)
+// Runs with the output open and the lock held.
+void SdlSoundDevice::load_waiting_sounds()
 {
-    close(alias);
-    if (!audio_open_)
-        return;
-    Mix_Chunk* chunk = Mix_LoadWAV(std::string(file).c_str());
-    if (chunk)
-        claim_slot(alias).chunk.reset(chunk);
+    for (const Waiting& sound : waiting_) {
+        if (Mix_Chunk* const chunk = Mix_LoadWAV(sound.file.c_str())) {
+            Slot& slot = claim_slot();
+            slot.alias = sound.alias;
+            slot.chunk.reset(chunk);
+        }
+    }
+    waiting_.clear();
+    // A channel comes with each name opened, none before.
+    Mix_AllocateChannels(static_cast<int>(slots_.size()));
+    changed_.notify_all();
 }
 
-void SdlSoundDevice::play_from_start(std::string_view alias)
+void SdlSoundDevice::forget(std::string_view alias)
 {
-    if (const Slot* slot = find(alias))
-        Mix_PlayChannel(channel_of(*slot), slot->chunk.get(), 0);
-}
-
-void SdlSoundDevice::close(std::string_view alias)
-{
-    Slot* slot = find(alias);
-    if (!slot)
-        return;
-    Mix_HaltChannel(channel_of(*slot));
-    slot->chunk.reset();
+    std::erase_if(waiting_, [alias](const Waiting& sound) { return sound.alias == alias; });
+    // Freeing a chunk also stops it.
+    if (Slot* const slot = find(alias))
+        slot->chunk.reset();
 }
 
 SdlSoundDevice::Slot* SdlSoundDevice::find(std::string_view alias)
@@ -96,16 +161,10 @@ SdlSoundDevice::Slot* SdlSoundDevice::find(std::string_view alias)
     return it == slots_.end() ? nullptr : &*it;
 }
 
-SdlSoundDevice::Slot& SdlSoundDevice::claim_slot(std::string_view alias)
+SdlSoundDevice::Slot& SdlSoundDevice::claim_slot()
 {
     const auto free = std::find_if(slots_.begin(), slots_.end(), [](const Slot& slot) { return !slot.chunk; });
-    if (free != slots_.end()) {
-        free->alias = alias;
-        return *free;
-    }
-    slots_.push_back(Slot{std::string(alias), nullptr});
-    Mix_AllocateChannels(static_cast<int>(slots_.size()));
-    return slots_.back();
+    return free != slots_.end() ? *free : slots_.emplace_back();
 }
 
 int SdlSoundDevice::channel_of(const Slot& slot) const
