@@ -14,11 +14,22 @@ namespace {
 // 256 dropped out on PulseAudio on a loaded machine.
 constexpr int frequency = 44100;
 constexpr int output_channels = 2;
+constexpr int bytes_per_sample = 2;
 constexpr int buffer_frames = 512;
+
+// Long enough that a player pausing between hits keeps the output, short
+// enough that a game left at its title soon costs the sound server nothing.
+constexpr auto quiet_before_letting_go = std::chrono::seconds(2);
 
 // Without a sound card ALSA reports every failed probe on stderr; a player
 // without speakers is not an error worth a terminal full of text.
 void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+std::chrono::microseconds length_of(const Mix_Chunk& chunk)
+{
+    constexpr long long bytes_per_second = frequency * output_channels * bytes_per_sample;
+    return std::chrono::microseconds(chunk.alen * 1'000'000LL / bytes_per_second);
+}
 
 } // namespace
 
@@ -54,6 +65,7 @@ void SdlSoundDevice::play_from_start(std::string_view alias)
     if (output_ != Output::open || !slot)
         return;
     Mix_PlayChannel(channel_of(*slot), slot->chunk.get(), 0);
+    quiet_from_ = Clock::now() + length_of(*slot->chunk);
 }
 
 void SdlSoundDevice::close(std::string_view alias)
@@ -62,11 +74,20 @@ void SdlSoundDevice::close(std::string_view alias)
     forget(alias);
 }
 
+void SdlSoundDevice::keep_ready(bool ready)
+{
+    const std::lock_guard lock(mutex_);
+    kept_ready_ = ready;
+    changed_.notify_all();
+}
+
 bool SdlSoundDevice::wait_for_output(bool open, std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
     const auto settled = [&] {
-        return output_ == Output::missing || (open && output_ == Output::open && waiting_.empty());
+        if (output_ == Output::missing)
+            return true;
+        return open ? output_ == Output::open && waiting_.empty() : output_ == Output::let_go;
     };
     return changed_.wait_for(lock, timeout, settled) && (output_ == Output::open) == open;
 }
@@ -82,16 +103,22 @@ void SdlSoundDevice::run()
     // Opened at once, so that the sounds are loaded before the first round.
     open_output(lock);
     while (!stopping_) {
-        if (output_ == Output::open && !waiting_.empty())
+        const Clock::time_point let_go_at = quiet_from_ + quiet_before_letting_go;
+        const bool may_let_go = output_ == Output::open && !kept_ready_;
+        if (output_ == Output::let_go && kept_ready_)
+            open_output(lock);
+        else if (output_ == Output::open && !waiting_.empty())
             load_waiting_sounds();
+        else if (may_let_go && Clock::now() >= let_go_at)
+            close_output(lock);
+        else if (may_let_go)
+            changed_.wait_until(lock, let_go_at);
         else
             changed_.wait(lock);
     }
 
-    if (output_ == Output::open) {
-        Mix_CloseAudio();
-        quit_sdl_audio();
-    }
+    if (output_ == Output::open)
+        close_output(lock);
     // SDL frees what it keeps for a thread only for threads it started itself.
     SDL_TLSCleanup();
 }
@@ -104,9 +131,24 @@ void SdlSoundDevice::open_output(std::unique_lock<std::mutex>& lock)
     lock.unlock();
     const bool opened = start_sdl_audio();
     lock.lock();
+    closed_meanwhile_.clear();
     output_ = opened ? Output::open : Output::missing;
     if (opened)
         load_waiting_sounds();
+    changed_.notify_all();
+}
+
+// Closing the output, not pausing it: SDL feeds a paused output silence, which
+// keeps the sound server's sink running.
+void SdlSoundDevice::close_output(std::unique_lock<std::mutex>& lock)
+{
+    output_ = Output::changing;
+    lock.unlock();
+    Mix_CloseAudio();
+    quit_sdl_audio();
+    lock.lock();
+    closed_meanwhile_.clear();
+    output_ = Output::let_go;
     changed_.notify_all();
 }
 
@@ -114,7 +156,8 @@ bool SdlSoundDevice::start_sdl_audio()
 {
     sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
     // Allowing no changes makes SDL convert for the hardware, so the sounds are
-    // converted to one known format once, when they are loaded.
+    // converted to one known format once, when they are loaded, and still fit
+    // an output opened again.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0
         && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) == 0)
         return true;
@@ -149,9 +192,13 @@ void SdlSoundDevice::load_waiting_sounds()
 void SdlSoundDevice::forget(std::string_view alias)
 {
     std::erase_if(waiting_, [alias](const Waiting& sound) { return sound.alias == alias; });
-    // Freeing a chunk also stops it.
-    if (Slot* const slot = find(alias))
-        slot->chunk.reset();
+    Slot* const slot = find(alias);
+    if (!slot)
+        return;
+    // Freeing a chunk also stops it; while the mixer changes it must wait.
+    if (output_ == Output::changing)
+        closed_meanwhile_.push_back(std::move(slot->chunk));
+    slot->chunk.reset();
 }
 
 SdlSoundDevice::Slot* SdlSoundDevice::find(std::string_view alias)

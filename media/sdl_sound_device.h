@@ -21,6 +21,8 @@ namespace media {
 //
 // A thread of its own opens the output and loads the named sounds, so no
 // caller waits for a sound card: a play before the output is open is silent.
+// Quiet and not kept ready for a while, it lets the output go, so the sound
+// server can suspend; the sounds stay loaded for when it is opened again.
 class SdlSoundDevice final : public SoundDevice {
 public:
     SdlSoundDevice() = default;
@@ -31,13 +33,16 @@ public:
     void open(std::string_view file, std::string_view alias) override;
     void play_from_start(std::string_view alias) override;
     void close(std::string_view alias) override;
+    void keep_ready(bool ready) override;
 
     // For tests and measurements: waits at most `timeout` until the output is
-    // open with every named sound loaded (`open`), or is known to be missing.
-    // Whether the output is then open as asked.
+    // open with every named sound loaded (`open`) or let go (`!open`), or is
+    // known to be missing. Whether the output is then open as asked.
     bool wait_for_output(bool open, std::chrono::milliseconds timeout);
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     struct FreeChunk {
         void operator()(Mix_Chunk* chunk) const;
     };
@@ -46,7 +51,7 @@ private:
     // Only the device's thread moves the output between states. While it is
     // `changing`, that thread works on the mixer without the lock, and no one
     // else may touch the mixer.
-    enum class Output { changing, open, missing };
+    enum class Output { changing, open, let_go, missing };
 
     // The slot's index is its mixer channel, so one name never cuts another.
     struct Slot {
@@ -62,6 +67,7 @@ private:
 
     void run();
     void open_output(std::unique_lock<std::mutex>& lock);
+    void close_output(std::unique_lock<std::mutex>& lock);
     bool start_sdl_audio();
     void quit_sdl_audio();
     void load_waiting_sounds();
@@ -78,9 +84,13 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     Output output_ = Output::changing;
+    bool kept_ready_ = false;
     bool stopping_ = false;
+    Clock::time_point quiet_from_ = Clock::now();
     std::vector<Slot> slots_;
     std::vector<Waiting> waiting_;
+    // Closed while the mixer was changing, to be freed once it has settled.
+    std::vector<Chunk> closed_meanwhile_;
     // Last, so that it starts once everything above is in place.
     std::thread thread_{[this] { run(); }};
 };
