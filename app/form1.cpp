@@ -176,6 +176,9 @@ void Form1::set_start_enabled(bool enabled)
 
 void Form1::set_timer_enabled(bool enabled)
 {
+    // The timer runs exactly while a round is on, and the round's hits must
+    // sound at once; between rounds the sound device may rest.
+    sounds_.keep_ready(enabled);
     // Enabling a running timer must not restart its period.
     if (!enabled)
         Timer1.stop();

@@ -13,6 +13,8 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zumbrel.Zumbrel"));
     request_detectable_auto_repeat();
 
+    // Opens the sound card on a thread of its own while the window is built;
+    // the window never waits for it.
     media::SdlSoundDevice sounds;
     Form1 form(sounds, [](const QString& message) {
         report_fatal(message);

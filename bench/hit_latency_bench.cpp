@@ -40,6 +40,7 @@ public:
         started_ = Clock::now();
     }
     void close(std::string_view alias) override { inner_.close(alias); }
+    void keep_ready(bool ready) override { inner_.keep_ready(ready); }
 
     Clock::time_point started() const { return started_; }
 

@@ -40,7 +40,11 @@ int main(int argc, char** argv)
 
     const auto before_open = Clock::now();
     media::SdlSoundDevice device;
-    std::printf("constructor: %.0f us, driver: %s\n", micros(Clock::now() - before_open),
+    const auto constructed = Clock::now();
+    // The device opens its output on a thread of its own.
+    device.wait_for_output(true, std::chrono::seconds(5));
+    std::printf("constructor: %.0f us, output open after %.0f us, driver: %s\n",
+                micros(constructed - before_open), micros(Clock::now() - before_open),
                 SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "none");
 
     int frequency = 0;

@@ -15,6 +15,9 @@ public:
     // the same name if it is still sounding; other names sound on.
     virtual void play_from_start(std::string_view alias) = 0;
     virtual void close(std::string_view alias) = 0;
+    // While kept ready, plays must sound at once. Otherwise the device may let
+    // its output go once it has been quiet a while; the names stay open.
+    virtual void keep_ready(bool ready) = 0;
 };
 
 } // namespace media

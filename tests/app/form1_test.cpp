@@ -247,7 +247,7 @@ void Form1Test::timer_and_button_through_a_round()
     }
     press_space();
     QCOMPARE(control<QLabel>("Label4").text(), QString("3"));
-    QCOMPARE(sounds_.commands.back(), std::string("play p2 from 0"));
+    QCOMPARE(sounds_.commands.back(), std::string("may rest")); // not a play
 }
 
 void Form1Test::load_and_unload_send_the_sound_commands()
@@ -258,7 +258,7 @@ void Form1Test::load_and_unload_send_the_sound_commands()
     form_->close();
     const std::vector<std::string> expected{
         "open sh-hit1.wav alias p1", "open sh-hit2.wav alias p2",
-        "play p2 from 0", "play p1 from 0",
+        "keep ready", "play p2 from 0", "play p1 from 0",
         "close p1", "close p2"};
     QCOMPARE(sounds_.commands, expected);
 }
@@ -306,6 +306,7 @@ void Form1Test::pictures_through_a_round()
     for (int tick = 0; tick < 25 && control<QTimer>("Timer1").isActive(); ++tick)
         form_->Timer1_Timer();
     QCOMPARE(shown_picture(), after_time_out);
+    QCOMPARE(sounds_.commands.back(), std::string("may rest"));
     QVERIFY(reports_.isEmpty());
 }
 

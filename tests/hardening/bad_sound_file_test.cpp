@@ -77,6 +77,7 @@ void BadSoundFileTest::round_plays_on()
         const QStringList& reports = live.reports;
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QTest::mouseClick(form.findChild<QPushButton*>("start_btn"), Qt::LeftButton);
+        QVERIFY(live.sounds.wait_for_output(true, std::chrono::seconds(20)));
         for (int hit = 0; hit < 10; ++hit)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QTest::qWait(300); // for the mixer to take the last sounds

@@ -6,6 +6,7 @@
 
 #include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
@@ -26,6 +27,7 @@ namespace {
 
 constexpr int sound_frames = 2000;
 constexpr int tail_buffers = 8;
+constexpr std::chrono::seconds patience(20);
 
 enum class Action { play, close };
 
@@ -45,6 +47,8 @@ struct Opening {
 struct Case {
     std::vector<Opening> openings;
     std::vector<Step> steps;
+    // Made while the output is let go after idling, to be opened again for the steps.
+    std::optional<std::vector<Step>> while_let_go{};
 };
 
 struct Frame {
@@ -100,6 +104,9 @@ std::vector<Frame> expected_output(const Case& c, int buffer_frames, int buffers
         else
             sign.erase(opening.alias);
     }
+    for (const Step& step : c.while_let_go.value_or(std::vector<Step>{}))
+        if (step.action == Action::close)
+            sign.erase(step.alias);
     std::map<std::string, int> position;
     std::vector<Frame> out(static_cast<std::size_t>(buffers * buffer_frames));
     for (int buffer = 0; buffer < buffers; ++buffer) {
@@ -129,7 +136,7 @@ std::vector<Frame> expected_output(const Case& c, int buffer_frames, int buffers
 
 // The steps run in the mixer's post-mix hook, between two buffers, so each
 // lands on a known buffer however slowly this machine runs. The test thread
-// waits meanwhile, so the device is never used from two threads at once.
+// waits meanwhile, so the device is never called from two threads at once.
 struct Script {
     media::SdlSoundDevice& device;
     const std::vector<Step>& steps;
@@ -237,10 +244,19 @@ private slots:
         QTest::newRow("reopening from a bad file closes the name")
             << Case{{{"a.wav", "p1"}, {"missing.wav", "p1"}, {"b.wav", "p2"}},
                     {{0, Action::play, "p1"}, {0, Action::play, "p2"}}};
+        Case nine{{}, {}, std::vector<Step>{}};
+        for (const std::string name : {"1", "2", "3", "4", "5", "6", "7", "8", "9"}) {
+            nine.openings.push_back({name < "5" ? "a.wav" : "b.wav", name});
+            nine.steps.push_back({0, Action::play, name});
+        }
+        QTest::newRow("nine names sound at once, after a reopening") << nine;
         for (const char* bad : {"missing.wav", "empty.wav", "random.wav", "picture.wav", "text.wav"}) {
             QTest::newRow(bad) << Case{{{bad, "p1"}, {"b.wav", "p2"}},
                                        {{0, Action::play, "p1"}, {0, Action::play, "p2"}, {1, Action::play, "p1"}}};
         }
+        const std::vector<Step> both_at_0{{0, Action::play, "p1"}, {0, Action::play, "p2"}};
+        QTest::newRow("let go: plays are silent, a close holds, sounds stay loaded")
+            << Case{both, both_at_0, {{{0, Action::play, "p1"}, {0, Action::close, "p2"}}}};
     }
 
     void output_matches_an_ideal_mixer()
@@ -254,6 +270,13 @@ private slots:
             media::SdlSoundDevice device;
             for (const Opening& opening : c.openings)
                 device.open(opening.file, opening.alias);
+            if (c.while_let_go) {
+                QVERIFY(device.wait_for_output(false, patience));
+                for (const Step& step : *c.while_let_go)
+                    step.action == Action::play ? device.play_from_start(step.alias) : device.close(step.alias);
+            }
+            device.keep_ready(true);
+            QVERIFY(device.wait_for_output(true, patience));
             Script script{device, c.steps, last_buffer};
             Mix_SetPostMix(run_steps, &script);
             std::unique_lock lock(script.mutex);
@@ -283,15 +306,21 @@ private slots:
     {
         QTest::addColumn<QByteArray>("driver");
         QTest::addColumn<bool>("sounds");
-        QTest::newRow("with a device") << QByteArray("disk") << true;
-        QTest::newRow("without a device") << QByteArray("no-such-driver") << false;
+        QTest::addColumn<Uint32>("up_before");
+        QTest::newRow("with a device") << QByteArray("disk") << true << 0u;
+        QTest::newRow("without a device") << QByteArray("no-such-driver") << false << 0u;
+        QTest::newRow("a device that fails to open") << QByteArray("disk") << false << 0u;
+        QTest::newRow("with events and timer up") << QByteArray("disk") << true << Uint32(SDL_INIT_EVENTS | SDL_INIT_TIMER);
     }
 
     void leaves_no_trace()
     {
         QFETCH(QByteArray, driver);
         QFETCH(bool, sounds);
+        QFETCH(Uint32, up_before);
         qputenv("SDL_AUDIODRIVER", driver);
+        qputenv("SDL_DISKAUDIOFILE", sounds ? "out.raw" : "."); // a folder does not open
+        QCOMPARE(SDL_InitSubSystem(up_before), 0);
         // SDL only takes a signal nobody handles, and QtTest handles SIGTERM.
         struct sigaction unhandled{};
         unhandled.sa_handler = SIG_DFL;
@@ -300,13 +329,41 @@ private slots:
         QCOMPARE(sigaction(SIGTERM, &unhandled, &qtest), 0);
         {
             media::SdlSoundDevice device;
-            sigaction(SIGTERM, &qtest, &during);
             device.open("a.wav", "p1");
+            QCOMPARE(device.wait_for_output(true, patience), sounds);
+            sigaction(SIGTERM, &qtest, &during);
             device.play_from_start("p1");
-            QCOMPARE(Mix_QuerySpec(nullptr, nullptr, nullptr) != 0, sounds);
         }
         QVERIFY2(during.sa_handler == SIG_DFL, "SDL took SIGTERM");
         QCOMPARE(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
+        QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), up_before);
+        SDL_QuitSubSystem(up_before);
+    }
+
+    void lets_the_output_go_when_idle_data()
+    {
+        QTest::addColumn<bool>("played");
+        QTest::newRow("at the title") << false;
+        QTest::newRow("after a sound") << true;
+    }
+
+    // The output, and SDL's audio, go two quiet seconds after the last sound ends.
+    void lets_the_output_go_when_idle()
+    {
+        QFETCH(bool, played);
+        QElapsedTimer quiet;
+        quiet.start();
+        media::SdlSoundDevice device;
+        QVERIFY(device.wait_for_output(true, patience));
+        QTest::qWait(played ? 1000 : 0);
+        device.open("a.wav", "p1");
+        QVERIFY(device.wait_for_output(true, patience));
+        if (played) {
+            quiet.start();
+            device.play_from_start("p1");
+        }
+        QVERIFY(device.wait_for_output(false, patience));
+        QVERIFY(quiet.elapsed() >= 2000 + (played ? sound_frames * 1000 / 44100 : 0));
         QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
     }
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 // Keeps every command sent to the sounds, as "open FILE alias NAME",
-// "play NAME from 0" and "close NAME".
+// "play NAME from 0", "close NAME", "keep ready" and "may rest".
 class RecordingSoundDevice : public media::SoundDevice {
 public:
     std::vector<std::string> commands;
@@ -20,4 +20,5 @@ public:
         commands.push_back("play " + std::string(alias) + " from 0");
     }
     void close(std::string_view alias) override { commands.push_back("close " + std::string(alias)); }
+    void keep_ready(bool ready) override { commands.emplace_back(ready ? "keep ready" : "may rest"); }
 };
