@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "media/sdl_sound_device.h"
 #include "running_game.h"
-#include "x_display.h"
+#include "xvfb.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -84,7 +84,7 @@ void NoAudioDeviceTest::start_up_data()
 void NoAudioDeviceTest::start_up()
 {
     QFETCH(AudioSetting, setting);
-    XDisplay x;
+    Xvfb x;
     QVERIFY2(x.isValid(), "cannot start Xvfb");
     const QTemporaryDir runtime;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
