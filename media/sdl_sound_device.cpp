@@ -91,6 +91,9 @@ void SdlSoundDevice::close(std::string_view alias)
 void SdlSoundDevice::keep_ready(bool ready)
 {
     const std::lock_guard lock(mutex_);
+    // Every key-down after a full score says so again; only a change wakes the thread.
+    if (kept_ready_ == ready)
+        return;
     kept_ready_ = ready;
     changed_.notify_all();
 }
