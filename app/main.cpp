@@ -1,8 +1,10 @@
 #include "app/detectable_auto_repeat.h"
 #include "app/fatal_report.h"
+#include "app/first_frame.h"
 #include "app/form1.h"
 #include "app/termination_signals.h"
-#include "media/sdl_sound_device.h"
+#include "media/deferred_sound_device.h"
+#include "media/sound_module.h"
 
 #include <QApplication>
 
@@ -13,9 +15,8 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zumbrel.Zumbrel"));
     request_detectable_auto_repeat();
 
-    // Opens the sound card on a thread of its own while the window is built;
-    // the window never waits for it.
-    media::SdlSoundDevice sounds;
+    // Stands in for the sound device until the window is on the screen.
+    media::DeferredSoundDevice sounds;
     Form1 form(sounds, [](const QString& message) {
         report_fatal(message);
         QCoreApplication::exit(1);
@@ -25,5 +26,8 @@ int main(int argc, char* argv[])
         return 1;
     close_on_termination_signals(form);
     form.show();
+    // Loading the sound libraries alongside the window's first frame would
+    // delay it: the dynamic loader takes one library at a time, Qt's included.
+    after_first_frame(form, [&sounds] { sounds.make(media::load_sound_module); });
     return app.exec();
 }

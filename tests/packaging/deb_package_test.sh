@@ -31,7 +31,7 @@ dpkg-deb -c "$deb" | awk '{ print $NF }' | sed 's|^\./|/|' >"$work/contents"
 outside=$(grep -v '^/usr/' "$work/contents" | grep -vx '/' || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 
-expected=(/usr/games/zumbrel /usr/share/zumbrel/sh-hit1.wav /usr/share/zumbrel/sh-hit2.wav
+expected=(/usr/games/zumbrel /usr/lib/games/zumbrel/zumbrel-sound.so /usr/share/zumbrel/sh-hit1.wav /usr/share/zumbrel/sh-hit2.wav
   "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml"
   /usr/share/doc/zumbrel/copyright /usr/share/doc/zumbrel/changelog.gz /usr/share/man/man6/zumbrel.6.gz)
 for number in $(seq 25); do expected+=("/usr/share/zumbrel/bmp/$number.bmp"); done
@@ -55,9 +55,10 @@ path_value=$(packaged "applications/$app_id.desktop" | sed -n 's/^Path=//p')
 [ "$path_value" = /usr/share/zumbrel ] || fail "packaged launcher has Path=$path_value"
 exec_value=$(packaged "applications/$app_id.desktop" | sed -n 's/^Exec=//p')
 [ "$exec_value" = /usr/games/zumbrel ] || fail "packaged launcher has Exec=$exec_value"
-dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/games/zumbrel >"$work/zumbrel"
-sections=$(readelf -S -W "$work/zumbrel")
-! grep -qF .comment <<<"$sections" || fail "the packaged program keeps its .comment section"
+for file in games/zumbrel lib/games/zumbrel/zumbrel-sound.so; do
+  dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/$file" >"$work/elf"
+  ! readelf -S -W "$work/elf" | grep -qF .comment || fail "the packaged $file keeps its .comment section"
+done
 # Software centres show the newest AppStream release as the installed version.
 version=$(dpkg-deb -f "$deb" Version)
 newest_release=$(packaged "metainfo/$app_id.metainfo.xml" | grep -m1 -o '<release version="[^"]*"' | cut -d'"' -f2 || true)

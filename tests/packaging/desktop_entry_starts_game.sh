@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the game the way its desktop entry says, in a private Xvfb, and waits
-# for the title picture from the given data folder on its window.
+# for the title picture from the given data folder on its window, and for the
+# sound module installed beside it to be loaded.
 # Usage: desktop_entry_starts_game.sh <desktop-entry> <data-dir> <window_shows_picture>
 set -euo pipefail
 entry=$1 data_dir=$2 shows_picture=$3
@@ -40,4 +41,10 @@ game_pid=$(xdotool getwindowpid "$window") || true
 
 "$shows_picture" "$window" 17 133 "$data_dir/bmp/25.bmp" \
   || { cat "$work/game.log"; fail "the window does not show the title picture from $data_dir"; }
-echo "$entry starts the game, which shows its title picture from $data_dir"
+for _ in $(seq 100); do
+  grep -q '/zumbrel/zumbrel-sound\.so$' "/proc/$game_pid/maps" && break
+  sleep 0.1
+done
+grep -q '/zumbrel/zumbrel-sound\.so$' "/proc/$game_pid/maps" \
+  || { cat "$work/game.log"; fail "the game did not load its sound module"; }
+echo "$entry starts the game, which shows its title picture from $data_dir and loads its sound module"
