@@ -20,7 +20,6 @@ void DeferredSoundDevice::arrive(std::unique_ptr<SoundDevice> device)
         for (const auto& command : kept_)
             command(*device);
     }
-    kept_.clear();
     device_ = std::move(device);
     made_ = true;
     arrived_.notify_all();

@@ -41,6 +41,9 @@ for file in "${expected[@]}"; do
   grep -qxF "$file" "$work/contents" || missing+=("$file")
 done
 [ ${#missing[@]} -eq 0 ] || fail "missing from the package: ${missing[*]}"
+# Debian policy: a shared object is not to be executable.
+module_mode=$(dpkg-deb -c "$deb" | awk '$NF == "./usr/lib/games/zumbrel/zumbrel-sound.so" { print $1 }')
+[ "$module_mode" = -rw-r--r-- ] || fail "the sound module's mode is $module_mode"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
