@@ -2,23 +2,23 @@
 
 #include <dlfcn.h>
 
-#include <array>
 #include <cstdio>
-#include <filesystem>
 #include <system_error>
 
 namespace media {
 
+std::vector<std::filesystem::path> sound_module_places(const std::filesystem::path& program)
+{
+    if (!program.is_absolute())
+        return {};
+    const auto folder = program.parent_path();
+    return {folder / ZUMBREL_SOUND_MODULE, folder / ZUMBREL_SOUND_MODULE_FROM_PROGRAM / ZUMBREL_SOUND_MODULE};
+}
+
 std::unique_ptr<SoundDevice> load_sound_module()
 {
-    // Beside the program in the build tree, in the library folder once
-    // installed; never from the current folder, which holds the player's data.
     std::error_code error;
-    const auto program_dir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    const std::array places = {
-        program_dir / ZUMBREL_SOUND_MODULE,
-        program_dir / ZUMBREL_SOUND_MODULE_FROM_PROGRAM / ZUMBREL_SOUND_MODULE,
-    };
+    const auto places = sound_module_places(std::filesystem::read_symlink("/proc/self/exe", error));
     for (const auto& place : places) {
         if (!std::filesystem::is_regular_file(place, error))
             continue;
@@ -31,7 +31,8 @@ std::unique_ptr<SoundDevice> load_sound_module()
         }
         return std::unique_ptr<SoundDevice>(make());
     }
-    std::fprintf(stderr, "zumbrel: no sound, as the sound module %s is missing\n", places.back().c_str());
+    std::fprintf(stderr, "zumbrel: no sound, as the sound module is missing (looked for it %s)\n",
+                 places.empty() ? "nowhere: the program cannot tell where it is" : places.back().c_str());
     return nullptr;
 }
 

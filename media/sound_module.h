@@ -2,9 +2,17 @@
 
 #include "media/sound_device.h"
 
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace media {
+
+// Where the program at `program` looks for its sound module, in order: beside
+// itself in a build tree, in the library folder once installed. None for a
+// program that cannot say where it is: never the current folder, which holds
+// the player's data.
+std::vector<std::filesystem::path> sound_module_places(const std::filesystem::path& program);
 
 // The SDL sound device, from a module of its own: SDL_mixer and the forty-odd
 // libraries it needs take longer to load than the window takes to show, so the

@@ -1,6 +1,7 @@
 #include "../support/recording_sound_device.h"
 #include "media/deferred_sound_device.h"
 #include "media/hit_sounds.h"
+#include "media/sound_module.h"
 
 #include <QtTest>
 
@@ -84,6 +85,27 @@ private slots:
         QVERIFY(device.wait_for_device(std::chrono::seconds(10)));
         after(device);
         QCOMPARE(made->commands, expected);
+    }
+
+    void module_places_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("places");
+        QTest::newRow("installed") << "/usr/games/zumbrel"
+                                   << QStringList{"/usr/games/zumbrel-sound.so",
+                                                  "/usr/games/../lib/games/zumbrel/zumbrel-sound.so"};
+        QTest::newRow("unknown") << "" << QStringList{};
+        QTest::newRow("relative") << "zumbrel" << QStringList{};
+    }
+
+    void module_places()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, places);
+        QStringList found;
+        for (const auto& place : media::sound_module_places(program.toStdString()))
+            found << QString::fromStdString(place.string());
+        QCOMPARE(found, places);
     }
 
     void never_made()
