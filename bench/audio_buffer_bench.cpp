@@ -65,11 +65,6 @@ struct Size {
     std::vector<Run> runs{};
 };
 
-double millis(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 [[noreturn]] void fail(const char* what)
 {
     std::fprintf(stderr, "zumbrel_audio_buffer_bench: %s: %s\n", what, SDL_GetError());

@@ -59,12 +59,6 @@ int evict_pictures()
     return still_cached;
 }
 
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "zumbrel_hit_latency_bench: %s\n", what);
-    std::exit(1);
-}
-
 struct HitTimes {
     std::vector<double> to_sound_started;
     std::vector<double> to_press_handled;
@@ -87,7 +81,7 @@ HitTimes play_rounds(OffscreenGame& game, const StampingSoundDevice& sounds, int
             game.press_space();
             const auto handled = Clock::now();
             if (game.form().round_state().hit_count != hit || sounds.started() < pressed)
-                fail("a space-bar press was not counted as a hit");
+                give_up("a space-bar press was not counted as a hit");
             game.release_space();
             const auto before_paint = Clock::now();
             QApplication::processEvents();
@@ -96,7 +90,7 @@ HitTimes play_rounds(OffscreenGame& game, const StampingSoundDevice& sounds, int
             times.to_press_handled.push_back(micros(handled - pressed));
         }
         if (game.form().round_state().is_playing)
-            fail("the round did not end at 200 hits");
+            give_up("the round did not end at 200 hits");
     }
     return times;
 }

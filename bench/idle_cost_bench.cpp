@@ -34,17 +34,6 @@ constexpr auto between_measured_hits = milliseconds(500);
 constexpr int fast_hits = 100;
 constexpr int measured_hits = 10;
 
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "zumbrel_idle_cost_bench: %s\n", what);
-    std::exit(1);
-}
-
-double millis(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 void print_watch(const char* what, const PulseServer& pulse, const XGame* game, int seconds)
 {
     const long server_before = cpu_ticks(pulse.pid());
@@ -84,7 +73,7 @@ Round play_round(XGame& game)
 {
     game.click(start_button_area);
     if (!game.next_drawing({start_button_area}, std::chrono::seconds(2)))
-        fail("the Start button did not react to a click");
+        give_up("the Start button did not react to a click");
     std::this_thread::sleep_for(reaction);
     Round round;
     round.first_hit = Clock::now();

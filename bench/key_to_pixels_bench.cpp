@@ -22,17 +22,6 @@ namespace {
 using Clock = XGame::Clock;
 constexpr int hits_per_round = 200;
 
-double millis(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-[[noreturn]] void fail(const char* what)
-{
-    std::fprintf(stderr, "zumbrel_key_to_pixels_bench: %s\n", what);
-    std::exit(1);
-}
-
 // Lets drawing that is still on its way arrive before the next measurement.
 void settle(XGame& window, Clock::duration quiet)
 {
@@ -44,7 +33,7 @@ void start_round(XGame& game)
 {
     game.click(start_button_area);
     if (!game.next_drawing({start_button_area}, std::chrono::seconds(2)))
-        fail("the Start button did not react to a click");
+        give_up("the Start button did not react to a click");
     settle(game, std::chrono::milliseconds(50));
 }
 
@@ -58,7 +47,7 @@ std::pair<double, double> hit(XGame& window, std::initializer_list<Area> areas)
     window.space_bar(true);
     const auto drawn = window.next_drawing(areas, std::chrono::seconds(1));
     if (!drawn)
-        fail("a space-bar press drew nothing within a second");
+        give_up("a space-bar press drew nothing within a second");
     auto last = *drawn;
     while (const auto more = window.next_drawing(areas, std::chrono::milliseconds(20)))
         last = *more;

@@ -1,23 +1,12 @@
 #include "bench/offscreen_game.h"
 
+#include "bench/summary.h"
+
 #include <QDeadlineTimer>
 #include <QTest>
 
-#include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-
-namespace {
-
-[[noreturn]] void give_up(const QString& message)
-{
-    std::fprintf(stderr, "zumbrel bench: %s\n", qUtf8Printable(message));
-    std::exit(1);
-}
-
-} // namespace
-
-OffscreenGame::OffscreenGame(media::SoundDevice& sounds) : form_(sounds, give_up)
+OffscreenGame::OffscreenGame(media::SoundDevice& sounds)
+    : form_(sounds, [](const QString& message) { give_up(qUtf8Printable(message)); })
 {
     form_.Form_Load();
     form_.show();
@@ -26,7 +15,7 @@ OffscreenGame::OffscreenGame(media::SoundDevice& sounds) : form_(sounds, give_up
     while (QApplication::focusWidget() == nullptr && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     if (QApplication::focusWidget() == nullptr)
-        give_up(QStringLiteral("the window never got the keyboard focus"));
+        give_up("the window never got the keyboard focus");
     QApplication::processEvents();
 }
 

@@ -32,11 +32,6 @@ struct AudioSetUp {
     std::string device{};
 };
 
-double millis(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
 // Told apart from outside: SDL plays from a thread of its own. The game may
 // open the device after its title shows, so it is given a while.
 std::string device_seen(const XGame& game)

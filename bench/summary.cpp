@@ -44,6 +44,11 @@ double median(std::vector<double> samples)
     return percentile(std::move(samples), 50);
 }
 
+double millis(std::chrono::steady_clock::duration span)
+{
+    return std::chrono::duration<double, std::milli>(span).count();
+}
+
 void give_up(const char* what)
 {
     std::fprintf(stderr, "zumbrel bench: %s\n", what);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@ void print_summary(std::string_view label, std::vector<double> samples, std::str
 // print_summary gives it; 0 without samples.
 double percentile(std::vector<double> samples, std::size_t percent);
 double median(std::vector<double> samples);
+
+// A span of time in milliseconds, as the benches print them.
+double millis(std::chrono::steady_clock::duration span);
 
 // Ends the bench with `what` on standard error: it cannot measure.
 [[noreturn]] void give_up(const char* what);
