@@ -54,8 +54,10 @@ DecodedPicture decode_picture(std::string_view bytes)
 QImage load_picture(int number)
 {
     const QString asked = picture_path(number);
-    const QString resolved = QDir::current().absoluteFilePath(asked);
-    const auto fail = [&](const QString& reason) { return PictureLoadError(asked, resolved, reason); };
+    // Where the name led is looked up only for a report, never on every hit.
+    const auto fail = [&](const QString& reason) {
+        return PictureLoadError(asked, QDir::current().absoluteFilePath(asked), reason);
+    };
 
     const FileContents file = read_bounded(asked.toStdString(), max_picture_bytes);
     if (!file.failure.empty())
