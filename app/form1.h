@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/detectable_auto_repeat.h"
 #include "app/key_preview.h"
 #include "app/picture_box.h"
 #include "app/shape.h"
@@ -75,5 +76,7 @@ private:
     QTimer Timer1{this};
     KeyPreview key_preview_{*this,
                             [this](std::int16_t key, std::int16_t shift) { Form_KeyDown(key, shift); },
-                            [this](std::int16_t key, std::int16_t shift) { Form_KeyUp(key, shift); }};
+                            [this](std::int16_t key, std::int16_t shift) { Form_KeyUp(key, shift); },
+                            request_detectable_auto_repeat() ? KeyPreview::Releases::always_real
+                                                             : KeyPreview::Releases::may_be_repeats};
 };

@@ -25,11 +25,12 @@ std::int16_t shift_state_of(const QKeyEvent& event)
 
 } // namespace
 
-KeyPreview::KeyPreview(QWidget& window, Handler key_down, Handler key_up)
+KeyPreview::KeyPreview(QWidget& window, Handler key_down, Handler key_up, Releases releases)
     : QObject(&window)
     , window_(window)
     , key_down_(std::move(key_down))
     , key_up_(std::move(key_up))
+    , releases_(releases)
 {
     qApp->installEventFilter(this);
 }
@@ -48,8 +49,11 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
     const auto& key = static_cast<const QKeyEvent&>(*event);
     if (type == QEvent::KeyPress) {
         key_down_(key_code_of(key), shift_state_of(key));
-    } else if (!key.isAutoRepeat()) {
-        // A held key's repeats must not read as releases, or each would re-arm the space bar.
+    } else if (!key.isAutoRepeat() || releases_ == Releases::always_real) {
+        // A held key's repeats must not read as releases, or each would re-arm
+        // the space bar. Where the server sends repeats as presses alone, the
+        // flag is only Qt's guess from a press queued with the same timestamp:
+        // two quick taps bunched by a busy machine, which must both count.
         key_up_(key_code_of(key), shift_state_of(key));
     }
     return false;

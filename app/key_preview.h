@@ -14,7 +14,10 @@ class KeyPreview : public QObject {
 public:
     using Handler = std::function<void(std::int16_t key_code, std::int16_t shift)>;
 
-    KeyPreview(QWidget& window, Handler key_down, Handler key_up);
+    // Whether a release that the toolkit flags as a held key's repeat may be one.
+    enum class Releases { may_be_repeats, always_real };
+
+    KeyPreview(QWidget& window, Handler key_down, Handler key_up, Releases releases);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -23,4 +26,5 @@ private:
     QWidget& window_;
     Handler key_down_;
     Handler key_up_;
+    const Releases releases_;
 };

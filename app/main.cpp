@@ -1,4 +1,3 @@
-#include "app/detectable_auto_repeat.h"
 #include "app/fatal_report.h"
 #include "app/first_frame.h"
 #include "app/form1.h"
@@ -13,7 +12,6 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // Lets desktops match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zumbrel.Zumbrel"));
-    request_detectable_auto_repeat();
 
     // Stands in for the sound device until the window is on the screen.
     media::DeferredSoundDevice sounds;

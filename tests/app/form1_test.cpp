@@ -1,3 +1,4 @@
+#include "app/first_frame.h"
 #include "app/form1.h"
 #include "../support/picture_folder.h"
 #include "../support/recording_sound_device.h"
@@ -24,6 +25,25 @@ const QList<QPair<QString, QRect>> controls{
     {"start_btn", {8, 96, 281, 25}},
 };
 
+// Notes each time the watched widget is drawn.
+class PaintLog : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PaintLog(QStringList& order) : order_(order) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            order_ << "drawn";
+        return false;
+    }
+
+private:
+    QStringList& order_;
+};
+
 } // namespace
 
 class Form1Test : public QObject {
@@ -33,6 +53,7 @@ private slots:
     void init();
     void cleanup();
     void window_frame();
+    void first_frame_hook_runs_once_after_the_drawing();
     void geometry_and_drawing_order();
     void texts_and_fonts_data();
     void texts_and_fonts();
@@ -107,6 +128,26 @@ void Form1Test::window_frame()
     const Qt::WindowFlags flags = form_->windowFlags();
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+}
+
+// The sound libraries load from the hook; run inside the expose, they would
+// load beside the first frame and hold it up.
+void Form1Test::first_frame_hook_runs_once_after_the_drawing()
+{
+    QStringList order;
+    QWidget window;
+    window.resize(40, 30);
+    PaintLog paints(order);
+    window.installEventFilter(&paints);
+    window.show();
+    after_first_frame(window, [&order] { order << "hook"; });
+    QTRY_VERIFY(order.contains("hook"));
+    // Shown again, the window is exposed again: the hook has had its turn.
+    window.hide();
+    window.show();
+    QTRY_COMPARE(order.count("drawn"), 2);
+    QTest::qWait(50);
+    QCOMPARE(order, QStringList({"drawn", "hook", "drawn"}));
 }
 
 void Form1Test::geometry_and_drawing_order()
