@@ -15,6 +15,17 @@ using SoundDamage = void (*)(const QString& path, const QString& data_dir);
 
 Q_DECLARE_METATYPE(SoundDamage)
 
+namespace {
+
+// The game's own sound at `path`, lengthened to `size` bytes.
+void padded_sound(const QString& path, qint64 size)
+{
+    if (!QFile::copy(ZUMBREL_DATA_DIR "/" + path, path) || !QFile::resize(path, size))
+        qFatal("cannot pad %s", qPrintable(path));
+}
+
+} // namespace
+
 // The real window and the real SDL device, with a hit sound spoiled.
 class BadSoundFileTest : public QObject {
     Q_OBJECT
@@ -30,7 +41,12 @@ void BadSoundFileTest::round_plays_on_data()
     QTest::addColumn<QStringList>("spoiled");
     QTest::addColumn<bool>("heard");
 
-    const std::pair<const char*, SoundDamage> damages[] = {
+    struct Damage {
+        const char* name;
+        SoundDamage damage;
+        bool refused = true;
+    };
+    const Damage damages[] = {
         {"missing", [](const QString&, const QString&) {}},
         {"zero bytes", [](const QString& path, const QString&) { write_file(path, {}); }},
         {"random bytes",
@@ -47,11 +63,16 @@ void BadSoundFileTest::round_plays_on_data()
         {"a link to /dev/zero", [](const QString& path, const QString&) { QFile::link("/dev/zero", path); }},
         {"an 8 GB sparse file",
          [](const QString& path, const QString&) { make_sparse_file(path, qint64(8) << 30); }},
+        // Zeros after the sound, past its own length; the bound is 16 MiB.
+        {"padded to 16 MiB", [](const QString& path, const QString&) { padded_sound(path, qint64(16) << 20); },
+         false},
+        {"padded to 16 MiB and a byte",
+         [](const QString& path, const QString&) { padded_sound(path, (qint64(16) << 20) + 1); }},
     };
-    for (const auto& [name, damage] : damages) {
+    for (const auto& [name, damage, refused] : damages) {
         QTest::addRow("sh-hit1.wav %s", name) << damage << QStringList{"sh-hit1.wav"} << true;
         QTest::addRow("sh-hit2.wav %s", name) << damage << QStringList{"sh-hit2.wav"} << true;
-        QTest::addRow("both %s", name) << damage << QStringList{"sh-hit1.wav", "sh-hit2.wav"} << false;
+        QTest::addRow("both %s", name) << damage << QStringList{"sh-hit1.wav", "sh-hit2.wav"} << !refused;
     }
 }
 

@@ -95,7 +95,15 @@ const std::vector<PictureDamage>& picture_damages()
          "8589934592 bytes long", false, true},
         {"no read permission", [](B good) { return good; },
          [](const QString& path) { QFile::setPermissions(path, {}); }, "cannot be read", true, true},
+        // Zeros after the pixels, which a picture may carry; the bound is 32 MiB.
+        {"padded to 32 MiB less a byte", [](B good) { return good; },
+         [](const QString& path) { QFile::resize(path, (qint64(32) << 20) - 1); }, ""},
+        {"padded to 32 MiB", [](B good) { return good; },
+         [](const QString& path) { QFile::resize(path, qint64(32) << 20); }, ""},
+        {"padded to 32 MiB and a byte", [](B good) { return good; },
+         [](const QString& path) { QFile::resize(path, (qint64(32) << 20) + 1); }, "33554433 bytes long"},
         {"zero bytes", [](B) { return B(); }, nullptr, "empty"},
+        {"a single byte", [](B good) { return good.left(1); }, nullptr, "not a Windows bitmap"},
         {"16 bytes", [](B good) { return good.left(16); }, nullptr, "cut short inside its header"},
         {"cut inside the header", [](B good) { return good.left(30); }, nullptr, "cut short inside its header",
          false, true},
@@ -122,6 +130,14 @@ const std::vector<PictureDamage>& picture_damages()
         {"header claims 60000 x 60000",
          [](B good) { return put_le(put_le(good, width_at, 60000), height_at, 60000); }, nullptr,
          "60000 x 60000", false, true},
+        // The bound is 16384 pixels a side; one row or column of each fits in the file.
+        {"16383 x 1", [](B good) { return put_le(put_le(good, width_at, 16383), height_at, 1); }, nullptr, ""},
+        {"16384 x 1", [](B good) { return put_le(put_le(good, width_at, 16384), height_at, 1); }, nullptr, ""},
+        {"16385 x 1", [](B good) { return put_le(put_le(good, width_at, 16385), height_at, 1); }, nullptr,
+         "16385 x 1"},
+        {"1 x 16384", [](B good) { return put_le(put_le(good, width_at, 1), height_at, 16384); }, nullptr, ""},
+        {"1 x 16385", [](B good) { return put_le(put_le(good, width_at, 1), height_at, 16385); }, nullptr,
+         "1 x 16385"},
         {"run-length, 60000 x 201",
          [](B good) {
              return put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000);
