@@ -41,8 +41,10 @@ game_pid=$(xdotool getwindowpid "$window") || true
 
 "$shows_picture" "$window" 17 133 "$data_dir/bmp/25.bmp" \
   || { cat "$work/game.log"; fail "the window does not show the title picture from $data_dir"; }
+# A game that has said it has no sound is not waited for.
 for _ in $(seq 100); do
   grep -q '/zumbrel/zumbrel-sound\.so$' "/proc/$game_pid/maps" && break
+  grep -q 'zumbrel: no sound' "$work/game.log" && break
   sleep 0.1
 done
 grep -q '/zumbrel/zumbrel-sound\.so$' "/proc/$game_pid/maps" \
