@@ -20,6 +20,7 @@ remove_root() {
     umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
   done
   rm -rf --one-file-system "$root"
+  rm -f "$root.log"
 }
 trap remove_root EXIT
 trap 'exit 130' INT TERM
