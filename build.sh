@@ -2,6 +2,7 @@
 # Sets up a Debian 13 or 12 machine for Zumbrel, builds it into build/, then plays or tests.
 #   ./build.sh play   build the game alone and start it
 #   ./build.sh test   build the game, its tests and benchmarks, and run the whole test suite
+#   ./build.sh deps   only install what the two above use
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -41,13 +42,16 @@ case "${1:-}" in
     build -DBUILD_TESTING=OFF -DZUMBREL_BENCHMARKS=OFF
     cd build/data && exec ../zumbrel
     ;;
+  deps)
+    install_missing "${play_packages[@]}" "${test_packages[@]}"
+    ;;
   test)
     install_missing "${play_packages[@]}" "${test_packages[@]}"
     build -DBUILD_TESTING=ON -DZUMBREL_BENCHMARKS=ON
     ctest --test-dir build --output-on-failure
     ;;
   *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|deps" >&2
     exit 2
     ;;
 esac

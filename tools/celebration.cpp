@@ -73,7 +73,10 @@ void draw_confetti(QPainter& painter, const QRectF& area, int pieces)
     painter.setPen(Qt::NoPen);
     for (int i = 0; i < pieces; ++i) {
         painter.save();
-        painter.translate(scatter.between(area.left(), area.right()), scatter.between(area.top(), area.bottom()));
+        // One draw per statement: the order of a call's arguments is up to the compiler.
+        const qreal x = scatter.between(area.left(), area.right());
+        const qreal y = scatter.between(area.top(), area.bottom());
+        painter.translate(x, y);
         painter.rotate(scatter.between(0, 180));
         painter.setBrush(colours[scatter.next() % colours.size()]);
         painter.drawRect(QRectF(-3, -1.5, 6, 3));

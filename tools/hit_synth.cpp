@@ -85,7 +85,9 @@ HitVoice high_hit()
 
 std::vector<std::int16_t> synthesize_hit(const HitVoice& voice)
 {
-    const auto count = static_cast<std::size_t>(voice.duration_s * sample_rate);
+    // In whole numbers: 0.12 s times 44100 came out a hair under 5292 with the
+    // x87's wider doubles, one sample short.
+    const auto count = static_cast<std::size_t>(std::lround(voice.duration_s * 1000)) * sample_rate / 1000;
     std::vector<double> shaped(count);
     Oscillators state(voice.seed);
     for (std::size_t i = 0; i < count; ++i) {

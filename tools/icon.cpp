@@ -68,12 +68,31 @@ void draw_design(QPainter& painter)
     painter.drawRect(QRectF(9, 23.5, 10, 2.5));
 }
 
+// Qt's own conversion picks a routine by what the CPU offers: on an AVX2 machine
+// it disagreed with Qt's plain one in 541 of the 32895 possible pixels (the vector
+// ones multiply by an approximate reciprocal). Whole numbers agree everywhere.
+QImage unpremultiplied(const QImage& premultiplied)
+{
+    QImage straight(premultiplied.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < premultiplied.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(premultiplied.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(straight.scanLine(y));
+        for (int x = 0; x < premultiplied.width(); ++x) {
+            const int alpha = qAlpha(from[x]);
+            const auto channel = [alpha](int value) { return alpha == 0 ? 0 : (value * 255 + alpha / 2) / alpha; };
+            to[x] = qRgba(channel(qRed(from[x])), channel(qGreen(from[x])), channel(qBlue(from[x])), alpha);
+        }
+    }
+    return straight;
+}
+
 } // namespace
 
 QImage draw_icon(int size)
 {
     const bool paletted = size <= largest_paletted;
-    QImage image(size, size, QImage::Format_ARGB32);
+    // Premultiplied, so painting never converts pixels through Qt's CPU-dependent routines.
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(clear);
     {
         QPainter painter(&image);
@@ -81,9 +100,10 @@ QImage draw_icon(int size)
         painter.scale(size / design_size, size / design_size);
         draw_design(painter);
     }
+    const QImage straight = unpremultiplied(image);
     if (!paletted)
-        return image;
-    return image.convertToFormat(QImage::Format_Indexed8, palette(), Qt::ThresholdDither);
+        return straight;
+    return straight.convertToFormat(QImage::Format_Indexed8, palette(), Qt::ThresholdDither);
 }
 
 } // namespace assets

@@ -15,14 +15,9 @@ QImage blank_picture()
 
 QString japanese_family()
 {
-    static const QString family = [] {
-        const QString preferred = QStringLiteral("IPAPGothic");
-        if (QFontDatabase::hasFamily(preferred))
-            return preferred;
-        const QStringList covering = QFontDatabase::families(QFontDatabase::Japanese);
-        return covering.isEmpty() ? QString() : covering.first();
-    }();
-    return family;
+    // No stand-in: another face would give other pictures on another machine.
+    const QString family = QStringLiteral("IPAPGothic");
+    return QFontDatabase::hasFamily(family) ? family : QString();
 }
 
 QPainterPath text_path(const QString& text, int pixel_size, QPointF centre)

@@ -16,8 +16,8 @@ inline constexpr int picture_height = 201;
 // An opaque picture-sized canvas.
 QImage blank_picture();
 
-// IPAPGothic when installed, else the first face that covers Japanese, else
-// empty: the caller must refuse to draw rather than ship boxes for text.
+// IPAPGothic when installed, else empty: the caller must refuse to draw
+// rather than ship boxes for text or another face's shapes.
 QString japanese_family();
 
 // Text as an outline path centred on a point, so it can be stroked thickly and

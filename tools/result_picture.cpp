@@ -33,9 +33,11 @@ void speech_bubble(QPainter& painter, const QRectF& box, QPointF tail, const QSt
 {
     QPainterPath bubble;
     bubble.addRoundedRect(box, 12, 12);
-    QPainterPath pointer(QPointF(box.right() - 26, box.bottom() - 4));
+    // Out of the straight side: where the tail crossed the rounded corner,
+    // Qt's union put an edge pixel a shade apart on arm64 and on x86-64.
+    QPainterPath pointer(QPointF(box.right() - 4, box.center().y() - 5));
     pointer.lineTo(tail);
-    pointer.lineTo(box.right() - 10, box.bottom() - 4);
+    pointer.lineTo(box.right() - 4, box.center().y() + 4);
     pointer.closeSubpath();
     painter.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::white);

@@ -4,10 +4,11 @@
 #include "tools/robot.h"
 
 #include <QLinearGradient>
-#include <QRadialGradient>
 #include <QtMath>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace assets {
 namespace {
@@ -70,13 +71,40 @@ void shadow(QPainter& painter, qreal x)
     painter.drawEllipse(QPointF(x, robot_spot.y() - 1), 48, 6);
 }
 
+// Qt fills a radial gradient with vector code of each CPU's own (on ARM an
+// estimated square root), which moved pixels by one between machines; this
+// glow is worked out here in plain doubles and laid on as a picture.
+QImage glow()
+{
+    struct Stop {
+        double at;
+        std::array<int, 4> argb;
+    };
+    constexpr std::array<Stop, 3> stops{{{0, {230, 255, 255, 230}}, {0.5, {90, 255, 250, 200}}, {1, {0, 255, 250, 200}}}};
+    constexpr double radius = 150;
+    QImage layer(picture_width, picture_height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < layer.height(); ++y) {
+        auto* const row = reinterpret_cast<QRgb*>(layer.scanLine(y));
+        for (int x = 0; x < layer.width(); ++x) {
+            const double dx = x + 0.5 - impact_point.x();
+            const double dy = y + 0.5 - impact_point.y();
+            const double t = std::min(1.0, std::sqrt(dx * dx + dy * dy) / radius);
+            const Stop& from = stops[t < stops[1].at ? 0 : 1];
+            const Stop& to = stops[t < stops[1].at ? 1 : 2];
+            const double along = (t - from.at) / (to.at - from.at);
+            std::array<int, 4> argb{};
+            for (std::size_t i = 0; i < argb.size(); ++i)
+                argb[i] = static_cast<int>(std::lround(from.argb[i] + (to.argb[i] - from.argb[i]) * along));
+            const auto premultiplied = [alpha = argb[0]](int channel) { return (channel * alpha + 127) / 255; };
+            row[x] = qRgba(premultiplied(argb[1]), premultiplied(argb[2]), premultiplied(argb[3]), argb[0]);
+        }
+    }
+    return layer;
+}
+
 void flash(QPainter& painter)
 {
-    QRadialGradient glow(impact_point, 150);
-    glow.setColorAt(0, QColor(255, 255, 230, 230));
-    glow.setColorAt(0.5, QColor(255, 250, 200, 90));
-    glow.setColorAt(1, QColor(255, 250, 200, 0));
-    painter.fillRect(QRectF(0, 0, picture_width, picture_height), glow);
+    painter.drawImage(0, 0, glow());
 
     painter.setPen(QPen(QColor(255, 255, 255, 200), 2, Qt::SolidLine, Qt::RoundCap));
     for (int i = 0; i < 18; ++i) {

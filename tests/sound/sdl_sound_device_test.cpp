@@ -181,7 +181,9 @@ std::vector<Frame> read_output(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QDataStream in(&file);
-    in.setByteOrder(QDataStream::LittleEndian);
+    // The disk driver writes the device's samples as they are, in this machine's byte order.
+    in.setByteOrder(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? QDataStream::LittleEndian
+                                                                  : QDataStream::BigEndian);
     std::vector<Frame> frames;
     qint16 left = 0;
     qint16 right = 0;

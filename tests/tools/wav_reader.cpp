@@ -22,7 +22,7 @@ WavFile read_wav(const QByteArray& bytes)
         const QByteArray id = bytes.mid(at, 4);
         const std::uint32_t size = qFromLittleEndian<quint32>(bytes.sliced(at + 4, 4).constData());
         const qsizetype body = at + 8;
-        if (body + size > bytes.size()) {
+        if (size > static_cast<std::uint64_t>(bytes.size() - body)) {
             wav.problem = QStringLiteral("chunk %1 runs past the end").arg(QString::fromLatin1(id));
             return wav;
         }
