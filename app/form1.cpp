@@ -5,6 +5,7 @@
 #include "media/picture_file.h"
 
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QIcon>
 
 #include <optional>
@@ -142,6 +143,24 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     Form_Unload();
     event->accept();
+}
+
+// A frame drawn by Qt on Wayland maximises, goes full screen and resizes
+// whatever the flags and the fixed size say, and Qt applies what the
+// compositor then sends: the window takes its one size back.
+void Form1::changeEvent(QEvent* event)
+{
+    constexpr Qt::WindowStates refused = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (event->type() == QEvent::WindowStateChange && (windowState() & refused))
+        setWindowState(windowState() & ~refused);
+    QWidget::changeEvent(event);
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    if (event->size() != client_size)
+        resize(client_size);
+    QWidget::resizeEvent(event);
 }
 
 void Form1::set_hit_caption(const std::string& text)
