@@ -41,7 +41,7 @@ private:
     QString wayland_display_;
     QString xwayland_display_;
     std::unique_ptr<ChildProcess> game_;
-    QPoint origin_;
+    mutable QPoint origin_;
     // Qt's own frame edges the window in the window's own colour, which no
     // capture can tell from the client area: this many pixels right and below.
     const int same_colour_border_;
