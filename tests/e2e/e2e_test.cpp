@@ -231,6 +231,9 @@ void EndToEndTest::frame_keeps_one_size()
             seen = session_->capture().size();
             QVERIFY2(seen == QSize(296, 375), qPrintable(QStringLiteral("%1 ms after the %2: %3 x %4")
                 .arg(check_ms).arg(action.name).arg(seen.width()).arg(seen.height())));
+            const std::optional<int> buttons = session_->frame_buttons();
+            QVERIFY2(buttons.value_or(1) == 1, qPrintable(QStringLiteral("%1 ms after the %2: %3 buttons")
+                .arg(check_ms).arg(action.name).arg(buttons.value_or(1))));
         }
         if (other_size_ms > 0)
             qInfo("after the %s the window showed %d x %d for about %lld ms", qPrintable(action.name),

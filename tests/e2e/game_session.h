@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The real game in a display server of its own, played with real input
 // events and read back from captures of its window. Keys are named as X
@@ -34,6 +35,8 @@ public:
     // The actions that would maximise, enlarge or shrink the window where the
     // session's frame allows them; none where there is no frame to act on.
     virtual QList<FrameAction> frame_actions() { return {}; }
+    // How many buttons the frame shows right of the caption; none if unread.
+    virtual std::optional<int> frame_buttons() const { return std::nullopt; }
 };
 
 // The session that ZUMBREL_E2E_DISPLAY names: "x11" (the default), "wayland"

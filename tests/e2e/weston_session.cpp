@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <cstring>
+
 namespace {
 
 constexpr int start_timeout_ms = 20000;
@@ -42,6 +44,37 @@ int run_length(const QImage& screen, QPoint start, QPoint step)
     for (QPoint p = start; screen.rect().contains(p) && screen.pixel(p) == background; p += step)
         ++length;
     return length;
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* const reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
+}
+
+// Asks the window manager of `display` to make the game's window full
+// screen, as a desktop's key binding or a pager would.
+void request_full_screen(const QString& display, xcb_window_t window)
+{
+    xcb_connection_t* const connection = xcb_connect(display.toLatin1().constData(), nullptr);
+    if (!xcb_connection_has_error(connection)) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = atom(connection, "_NET_WM_STATE");
+        message.data.data32[0] = 1; // add
+        message.data.data32[1] = atom(connection, "_NET_WM_STATE_FULLSCREEN");
+        message.data.data32[3] = 1; // from an application
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection);
+    }
+    xcb_disconnect(connection);
 }
 
 int weston_major_version()
@@ -225,17 +258,52 @@ QImage WestonSession::capture() const
     return screen.copy(QRect(origin_, QSize(width, height)));
 }
 
+std::optional<int> WestonSession::frame_buttons() const
+{
+    if (!xwayland_)
+        return std::nullopt; // Qt's frame always shows three; see the README
+    const QImage screen = capture_window(x_.connection(), x_.root()).convertToFormat(QImage::Format_RGB32);
+    // The title bar right of the caption: runs of columns with dark ink in
+    // them, each one button, however wide its drawing.
+    const QRect strip = QRect(origin_ + QPoint(200, -24), QSize(96, 20)).intersected(screen.rect());
+    int buttons = 0;
+    int blank_columns = 3;
+    for (int x = strip.left(); x <= strip.right(); ++x) {
+        bool inked = false;
+        for (int y = strip.top(); y <= strip.bottom() && !inked; ++y)
+            inked = qGray(screen.pixel(x, y)) < 100;
+        if (inked && blank_columns >= 3)
+            ++buttons;
+        blank_columns = inked ? 0 : blank_columns + 1;
+    }
+    return buttons;
+}
+
 QList<GameSession::FrameAction> WestonSession::frame_actions()
 {
     const auto refresh = [this] { capture(); };
+    // Weston draws the pointer into the captures: away from the title bar, after each action.
+    const auto park = [this] { x_.xdotool({"mousemove", "1020", "760"}); };
     const int right = client_size.width();
     const int bottom = client_size.height();
     QList<FrameAction> actions{
-        {"double-click on the title bar", [=, this] { refresh(); click_at({right / 2, -12}, 2); }},
-        {"click where a maximise button would be", [=, this] { refresh(); click_at({right - 40, -12}); }},
+        {"double-click on the title bar", [=, this] { refresh(); click_at({right / 2, -12}, 2); park(); }},
+        {"click where a maximise button would be", [=, this] { refresh(); click_at({right - 40, -12}); park(); }},
         {"Super+Up", [this] { tap({"super+Up"}, 0); }},
-        {"drag of the right edge", [=, this] { refresh(); drag({right + 1, bottom / 2}, {100, 0}); }},
-        {"drag of the bottom-right corner", [=, this] { refresh(); drag({right + 1, bottom + 1}, {100, 60}); }},
+        {"drag of the right edge", [=, this] { refresh(); drag({right + 1, bottom / 2}, {100, 0}); park(); }},
+        {"drag of the bottom-right corner", [=, this] { refresh(); drag({right + 1, bottom + 1}, {100, 60}); park(); }},
     };
+    if (xwayland_) {
+        // Weston's own frame has no way to ask for it; X11 clients can.
+        actions.append({"full-screen request", [this] {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("DISPLAY", xwayland_display_);
+            ChildProcess search({"xdotool", "search", "--name", "^Zumbrel$"}, env, {}, QProcess::SeparateChannels);
+            search.waitForFinished(20000);
+            for (const QByteArray& id : search.readAllStandardOutput().split('\n'))
+                if (!id.trimmed().isEmpty())
+                    request_full_screen(xwayland_display_, id.trimmed().toUInt());
+        }});
+    }
     return actions;
 }

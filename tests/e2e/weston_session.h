@@ -25,6 +25,7 @@ public:
     void hold(const QString& key, int milliseconds) override;
     QImage capture() const override;
     QList<FrameAction> frame_actions() override;
+    std::optional<int> frame_buttons() const override;
 
 private:
     // Where the game's client area starts on the screen; null if not shown.
