@@ -229,10 +229,7 @@ void WestonSession::click_start()
 
 void WestonSession::tap(const QStringList& keys, int delay_ms)
 {
-    // Through XWayland, taps 8 ms apart lost a few presses (6 of 200), and
-    // none 20 ms apart, still faster than any hand.
-    const int delay = xwayland_ ? std::max(delay_ms, 20) : delay_ms;
-    x_.xdotool(QStringList{"key", "--delay", QString::number(delay)} + keys);
+    x_.xdotool(QStringList{"key", "--delay", QString::number(delay_ms)} + keys);
 }
 
 void WestonSession::hold(const QString& key, int milliseconds)
