@@ -8,12 +8,12 @@ cd "$(dirname "$0")"
 
 play_packages=(
   cmake g++ make pkgconf
-  qt6-base-dev qt6-wayland libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
+  qt6-base-dev qt6-wayland libwayland-dev libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
   fonts-ipafont-gothic
 )
 test_packages=(
   xvfb xdotool libxcb-xtest0-dev libxcb-damage0-dev
-  sway wtype grim
+  sway wtype grim weston xwayland
   dpkg-dev file desktop-file-utils appstream libglib2.0-bin lintian
 )
 

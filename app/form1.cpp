@@ -6,6 +6,8 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QResizeEvent>
+#include <QWindow>
 
 #include <optional>
 #include <utility>
@@ -142,6 +144,32 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     Form_Unload();
     event->accept();
+}
+
+// A frame drawn by Qt on Wayland maximises, goes full screen and resizes
+// whatever the flags and the fixed size say, and Qt applies what the
+// compositor then sends: the window leaves those states and takes its one
+// size back.
+constexpr Qt::WindowStates refused_states = Qt::WindowMaximized | Qt::WindowFullScreen;
+
+void Form1::changeEvent(QEvent* event)
+{
+    // Asked of the window once Qt has applied the state, not set on the
+    // widget: a widget would take its normal size back at once, which a
+    // Wayland compositor takes for a client that broke its word while
+    // maximised, and ends it (weston does).
+    if (event->type() == QEvent::WindowStateChange && (windowState() & refused_states))
+        QTimer::singleShot(0, this, [this] { windowHandle()->setWindowStates(windowState() & ~refused_states); });
+    QWidget::changeEvent(event);
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    // A maximised Wayland window must keep the size it was given until the
+    // compositor has taken the state back, or the compositor may end the game.
+    if (event->size() != client_size && !(windowState() & refused_states))
+        resize(client_size);
+    QWidget::resizeEvent(event);
 }
 
 void Form1::set_hit_caption(const std::string& text)

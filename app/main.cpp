@@ -1,6 +1,7 @@
 #include "app/fatal_report.h"
 #include "app/first_frame.h"
 #include "app/form1.h"
+#include "app/platform_choice.h"
 #include "app/termination_signals.h"
 #include "media/deferred_sound_device.h"
 #include "media/sound_module.h"
@@ -9,6 +10,7 @@
 
 int main(int argc, char* argv[])
 {
+    choose_platform();
     QApplication app(argc, argv);
     // Lets desktops match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zumbrel.Zumbrel"));

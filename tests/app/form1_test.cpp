@@ -1,5 +1,6 @@
 #include "app/first_frame.h"
 #include "app/form1.h"
+#include "app/platform_choice.h"
 #include "../support/picture_folder.h"
 #include "../support/recording_sound_device.h"
 
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -54,6 +56,10 @@ private slots:
     void cleanup();
     void window_frame();
     void first_frame_hook_runs_once_after_the_drawing();
+    void frame_requests_are_undone_data();
+    void frame_requests_are_undone();
+    void platform_for_the_frame_data();
+    void platform_for_the_frame();
     void geometry_and_drawing_order();
     void texts_and_fonts_data();
     void texts_and_fonts();
@@ -148,6 +154,58 @@ void Form1Test::first_frame_hook_runs_once_after_the_drawing()
     QTRY_COMPARE(order.count("drawn"), 2);
     QTest::qWait(50);
     QCOMPARE(order, QStringList({"drawn", "hook", "drawn"}));
+}
+
+void Form1Test::frame_requests_are_undone_data()
+{
+    QTest::addColumn<std::function<void(Form1&)>>("request");
+    QTest::newRow("maximise") << std::function<void(Form1&)>([](Form1& f) { f.setWindowState(Qt::WindowMaximized); });
+    QTest::newRow("full screen") << std::function<void(Form1&)>([](Form1& f) { f.showFullScreen(); });
+    QTest::newRow("both") << std::function<void(Form1&)>(
+        [](Form1& f) { f.setWindowState(Qt::WindowMaximized | Qt::WindowFullScreen); });
+    // As when the compositor sends a size after a drag on a frame Qt draws.
+    QTest::newRow("platform resize") << std::function<void(Form1&)>([](Form1& f) { f.windowHandle()->resize(500, 420); });
+}
+
+void Form1Test::frame_requests_are_undone()
+{
+    QFETCH(std::function<void(Form1&)>, request);
+    request(*form_);
+    QTRY_COMPARE(form_->windowState(), Qt::WindowNoState);
+    QTRY_COMPARE(form_->size(), QSize(296, 375));
+    QTRY_COMPARE(form_->windowHandle()->size(), QSize(296, 375));
+}
+
+void Form1Test::platform_for_the_frame_data()
+{
+    QTest::addColumn<QString>("qt_platform");
+    QTest::addColumn<QString>("wayland_display");
+    QTest::addColumn<QString>("x_display");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QString>("chosen"); // empty: Qt's own choice
+
+    const int compositor = int(WaylandFrames::drawn_by_compositor);
+    const int client = int(WaylandFrames::drawn_by_client);
+    const int unknown = int(WaylandFrames::unknown);
+    QTest::newRow("Qt's frame, XWayland there") << "" << "wayland-0" << ":0" << client << "xcb";
+    QTest::newRow("compositor's frame") << "" << "wayland-0" << ":0" << compositor << "";
+    QTest::newRow("compositor not asked") << "" << "wayland-0" << ":0" << unknown << "";
+    QTest::newRow("no X server") << "" << "wayland-0" << "" << client << "";
+    QTest::newRow("X11 session") << "" << "" << ":0" << client << "";
+    QTest::newRow("player chose wayland") << "wayland" << "wayland-0" << ":0" << client << "";
+    QTest::newRow("player chose xcb") << "xcb" << "wayland-0" << ":0" << compositor << "";
+}
+
+void Form1Test::platform_for_the_frame()
+{
+    QFETCH(QString, qt_platform);
+    QFETCH(QString, wayland_display);
+    QFETCH(QString, x_display);
+    QFETCH(int, frames);
+    QFETCH(QString, chosen);
+    const auto platform = platform_override(
+        {qt_platform.toStdString(), wayland_display.toStdString(), x_display.toStdString()}, WaylandFrames(frames));
+    QCOMPARE(QString::fromStdString(platform.value_or("")), chosen);
 }
 
 void Form1Test::geometry_and_drawing_order()

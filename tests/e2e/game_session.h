@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 // The real game in a display server of its own, played with real input
 // events and read back from captures of its window. Keys are named as X
@@ -24,7 +26,19 @@ public:
     virtual void hold(const QString& key, int milliseconds) = 0;
     // The window's client area as the screen shows it; null if unreadable.
     virtual QImage capture() const = 0;
+
+    // Something the player can do to the window's frame, named for reports.
+    struct FrameAction {
+        QString name;
+        std::function<void()> act;
+    };
+    // The actions that would maximise, enlarge or shrink the window where the
+    // session's frame allows them; none where there is no frame to act on.
+    virtual QList<FrameAction> frame_actions() { return {}; }
+    // How many buttons the frame shows right of the caption; none if unread.
+    virtual std::optional<int> frame_buttons() const { return std::nullopt; }
 };
 
-// The session that ZUMBREL_E2E_DISPLAY names: "x11" (the default) or "wayland".
+// The session that ZUMBREL_E2E_DISPLAY names: "x11" (the default), "wayland"
+// (sway), "weston" (with XWayland) or "weston-wayland" (without).
 std::unique_ptr<GameSession> make_game_session(const QString& program, const QString& data_dir);

@@ -38,6 +38,10 @@ fi
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zumbrel$' | head -n 1) || true
 [ -n "$window" ] || { cat "$work/game.log"; fail "no Zumbrel window appeared"; }
 game_pid=$(xdotool getwindowpid "$window") || true
+# Docks (GNOME's among them) find an X11 window's menu entry, and so its icon, by this class.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
+xdotool search --class "^${wm_class}\$" | grep -qx "$window" \
+  || fail "StartupWMClass=$wm_class is not the window's X11 class: docks would show no icon for it"
 
 "$shows_picture" "$window" 17 133 "$data_dir/bmp/25.bmp" \
   || { cat "$work/game.log"; fail "the window does not show the title picture from $data_dir"; }

@@ -4,7 +4,9 @@
 
 #include <poll.h>
 
-Xvfb::Xvfb()
+Xvfb::Xvfb(const QString& screen)
+    : server_({"Xvfb", "-displayfd", "1", "-screen", "0", screen + "x24", "-nolisten", "tcp"},
+              QProcessEnvironment::systemEnvironment(), {}, QProcess::ForwardedErrorChannel)
 {
     const QDeadlineTimer deadline(20000);
     while (!server_.canReadLine() && server_.waitForReadyRead(int(deadline.remainingTime()))) {

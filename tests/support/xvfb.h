@@ -18,7 +18,8 @@ class Xvfb {
 public:
     using Event = std::unique_ptr<xcb_generic_event_t, decltype(&std::free)>;
 
-    Xvfb();
+    // A screen of `screen` pixels, 24-bit.
+    explicit Xvfb(const QString& screen = QStringLiteral("640x480"));
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
@@ -39,8 +40,7 @@ public:
 
 private:
     // It names the display it picked on its standard output once it accepts clients.
-    ChildProcess server_{{"Xvfb", "-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"},
-                         QProcessEnvironment::systemEnvironment(), {}, QProcess::ForwardedErrorChannel};
+    ChildProcess server_;
     QString name_;
     xcb_connection_t* connection_ = nullptr;
 };
