@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Runs the README's test command in a fresh minimal Debian root of the given
 # release, on a fresh clone of this repository, as a new user's machine would.
-#   .ci/fresh_debian.sh trixie
+# With --source-package it then builds the Debian packages there as a plain
+# user, as a Debian build root does, runs lintian on them and their autopkgtests.
+#   .ci/fresh_debian.sh trixie [--source-package]
 set -euo pipefail
-release=$1
+release=$1 source_package=${2:-}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 
-command -v debootstrap >/dev/null || {
+missing=()
+for tool in debootstrap git; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+if ((${#missing[@]})); then
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap
-}
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
 # The mirror this machine is configured with.
 mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | grep -v security | head -n 1)
@@ -47,5 +51,12 @@ mount_in -t tmpfs tmpfs "$root/dev/shm"
 mount_in -t tmpfs tmpfs "$root/tmp"
 
 git clone -q "$repo" "$root/src"
-chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
-  CXXFLAGS="${CXXFLAGS:-}" /bin/bash -c 'cd /src && ./build.sh test'
+in_root() {
+  chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+    CXXFLAGS="${CXXFLAGS:-}" /bin/bash -c "$1"
+}
+in_root 'cd /src && ./build.sh test'
+[ "$source_package" = --source-package ] || exit 0
+mkdir "$root/var/tmp/package"
+git -C "$repo" archive --prefix=zumbrel/ HEAD | tar -C "$root/var/tmp/package" -x
+in_root 'bash /src/.ci/source_package.sh /var/tmp/package/zumbrel'
