@@ -22,7 +22,9 @@ build_deps() { apt-get build-dep -y -qq "$tree" >/dev/null; }
 # The build's output goes to a file; the log shows the suite's summary, which
 # must say that it ran, and that it left out the tests that install packages.
 build() {
-  if ! unshare --net runuser -u builder -- env -C "$tree" DEB_BUILD_OPTIONS="parallel=$(nproc)" \
+  # Debian's flags with CI's -Werror after them, not in their place.
+  if ! unshare --net runuser -u builder -- env -C "$tree" -u CXXFLAGS DEB_CXXFLAGS_APPEND="${CXXFLAGS:-}" \
+    DEB_BUILD_OPTIONS="parallel=$(nproc)" \
     dpkg-buildpackage -us -uc >"$out/build.log" 2>&1; then
     tail -n 60 "$out/build.log"
     return 1
