@@ -14,7 +14,7 @@ play_packages=(
 test_packages=(
   xvfb xdotool libxcb-xtest0-dev libxcb-damage0-dev
   sway wtype grim weston xwayland
-  dpkg-dev file desktop-file-utils appstream libglib2.0-bin lintian
+  build-essential dpkg-dev debhelper desktop-file-utils appstream libglib2.0-bin lintian
 )
 
 install_missing() {

@@ -3,10 +3,12 @@
 #   make_root RELEASE [ARCH]   sets $root
 #   in_root COMMAND...         runs COMMAND there with a clean environment
 
-command -v debootstrap >/dev/null || {
+missing=()
+for tool in debootstrap git; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+if ((${#missing[@]})); then
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap
-}
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
 root=
 mounted=()
