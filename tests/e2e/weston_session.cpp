@@ -229,14 +229,12 @@ void WestonSession::click_start()
 
 void WestonSession::tap(const QStringList& keys, int delay_ms)
 {
-    x_.xdotool(QStringList{"key", "--delay", QString::number(delay_ms)} + keys);
+    x_.tap(keys, delay_ms);
 }
 
 void WestonSession::hold(const QString& key, int milliseconds)
 {
-    x_.xdotool({"keydown", key});
-    QThread::msleep(milliseconds);
-    x_.xdotool({"keyup", key});
+    x_.hold(key, milliseconds);
 }
 
 QImage WestonSession::capture() const

@@ -3,7 +3,6 @@
 #include "x_capture.h"
 
 #include <QProcessEnvironment>
-#include <QThread>
 
 XSession::XSession(QString program, QString data_dir)
     : program_(std::move(program))
@@ -42,14 +41,12 @@ void XSession::click_start()
 
 void XSession::tap(const QStringList& keys, int delay_ms)
 {
-    x_.xdotool(QStringList{"key", "--delay", QString::number(delay_ms)} + keys);
+    x_.tap(keys, delay_ms);
 }
 
 void XSession::hold(const QString& key, int milliseconds)
 {
-    x_.xdotool({"keydown", key});
-    QThread::msleep(milliseconds);
-    x_.xdotool({"keyup", key});
+    x_.hold(key, milliseconds);
 }
 
 QImage XSession::capture() const

@@ -1,6 +1,7 @@
 #include "xvfb.h"
 
 #include <QDeadlineTimer>
+#include <QThread>
 
 #include <poll.h>
 
@@ -69,4 +70,16 @@ QString Xvfb::xdotool(const QStringList& arguments) const
     ChildProcess xdotool(QStringList{"xdotool"} + arguments, env, {}, QProcess::SeparateChannels);
     xdotool.waitForFinished(20000);
     return QString::fromLatin1(xdotool.readAllStandardOutput()).trimmed();
+}
+
+void Xvfb::tap(const QStringList& keys, int delay_ms) const
+{
+    xdotool(QStringList{"key", "--delay", QString::number(delay_ms)} + keys);
+}
+
+void Xvfb::hold(const QString& key, int milliseconds) const
+{
+    xdotool({"keydown", key});
+    QThread::msleep(milliseconds);
+    xdotool({"keyup", key});
 }

@@ -37,6 +37,9 @@ public:
     xcb_window_t wait_for_shown_window(int timeout_ms) const;
     // Runs xdotool with the given arguments; returns its standard output.
     QString xdotool(const QStringList& arguments) const;
+    // Presses and releases each key in turn, `delay_ms` apart, with XTest.
+    void tap(const QStringList& keys, int delay_ms) const;
+    void hold(const QString& key, int milliseconds) const;
 
 private:
     // It names the display it picked on its standard output once it accepts clients.
