@@ -36,8 +36,9 @@ constexpr auto quiet_before_letting_go = std::chrono::seconds(2);
 // How often an open output is checked for a server gone away, and how often
 // an output that cannot be had is tried while a round wants it.
 constexpr auto check_every = std::chrono::seconds(1);
-// SDL mixes every 10 ms while its server takes the sound; a PipeWire that went
-// away stops taking it without SDL noticing.
+// SDL's PipeWire driver never says that its server went away, but it stops
+// mixing, which it does every 10 ms otherwise. Other drivers say so, and may
+// mix ahead in bursts (PulseAudio's first stream on a new server does).
 constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
 
 // A healthy output closes in a few milliseconds; a hung server would hold
@@ -144,8 +145,10 @@ private:
     // SDL's subsystems that were up before the output was opened; used by the
     // device's thread alone.
     std::uint32_t sdl_before_ = 0;
-    // When SDL last mixed, set from SDL's own thread.
+    // When SDL last mixed, set from SDL's own thread, and whether a pause in
+    // mixing tells that the output is lost.
     std::atomic<Clock::rep> mixed_at_{0};
+    bool mixing_tells_ = false;
 
     // Guards everything below.
     std::mutex mutex_;
@@ -338,7 +341,7 @@ void SdlSoundDevice::Worker::close_output(std::unique_lock<std::mutex>& lock, Ou
 bool SdlSoundDevice::Worker::output_lost() const
 {
     const Clock::time_point mixed_at{Clock::duration(mixed_at_.load())};
-    return !sdl_output_playing() || Clock::now() - mixed_at > longest_pause_in_mixing;
+    return !sdl_output_playing() || (mixing_tells_ && Clock::now() - mixed_at > longest_pause_in_mixing);
 }
 
 bool SdlSoundDevice::Worker::start_sdl_audio()
@@ -350,6 +353,7 @@ bool SdlSoundDevice::Worker::start_sdl_audio()
     mixed_at_.store(Clock::now().time_since_epoch().count());
     if (start_sdl_driver() && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) == 0) {
         Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
+        mixing_tells_ = std::string_view(SDL_GetCurrentAudioDriver()) == "pipewire";
         return true;
     }
     quit_sdl_audio();

@@ -1,0 +1,49 @@
+#include "bench/sound_faults.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(SoundFault)
+Q_DECLARE_METATYPE(SoundServer::Kind)
+
+// The real game against a real private sound server, killed, absent or hung:
+// every hit after the server is back must sound, and a hung server must not
+// keep the game from ending.
+class SoundFaultsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void heard_once_back_data()
+    {
+        QTest::addColumn<SoundFault>("fault");
+        QTest::addColumn<SoundServer::Kind>("kind");
+        for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire}) {
+            for (const SoundFault fault : {SoundFault::killed_mid_round, SoundFault::killed_at_title,
+                                           SoundFault::absent_at_start, SoundFault::hung}) {
+                const QByteArray name = QByteArray(kind == SoundServer::Kind::pulseaudio ? "PulseAudio, " : "PipeWire, ")
+                    + describe(fault);
+                QTest::newRow(name.constData()) << fault << kind;
+            }
+        }
+    }
+
+    void heard_once_back()
+    {
+        QFETCH(SoundFault, fault);
+        QFETCH(SoundServer::Kind, kind);
+        const Xvfb x;
+        QVERIFY2(x.isValid(), "cannot start Xvfb");
+        const SoundFaultOutcome outcome = play_through(fault, kind, x, ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR);
+        if (fault == SoundFault::hung) {
+            QVERIFY(outcome.end.has_value());
+            QVERIFY2(!outcome.end->timed_out, "the game did not end while its sound server hung");
+            QVERIFY(!outcome.end->crashed);
+            QCOMPARE(outcome.end->exit_code, 0);
+            return;
+        }
+        QVERIFY2(outcome.reopened_ms.has_value(), "the game's output never came back to the server");
+        QCOMPARE(outcome.heard, outcome.hits);
+    }
+};
+
+QTEST_GUILESS_MAIN(SoundFaultsTest)
+#include "sound_faults_test.moc"
