@@ -159,7 +159,8 @@ void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& prog
     std::printf("%-10s %-34s %12s %12s %16s %s\n", "server", "fault", "heard after", "reopened", "game CPU away",
                 "SIGTERM");
     for (const SoundFault fault :
-         {SoundFault::killed_mid_round, SoundFault::killed_at_title, SoundFault::absent_at_start, SoundFault::hung}) {
+         {SoundFault::killed_mid_round, SoundFault::killed_at_title, SoundFault::absent_at_start, SoundFault::hung_then_closed,
+                                           SoundFault::hung_then_sigterm}) {
         const SoundFaultOutcome o = play_through(fault, kind, x, program, data_dir);
         std::printf("%-10s %-34s ", kind == SoundServer::Kind::pulseaudio ? "PulseAudio" : "PipeWire", describe(fault));
         if (o.end) {

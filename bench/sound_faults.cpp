@@ -35,9 +35,10 @@ void start_round(XGame& game)
 }
 
 // When the game's stream plays into the sink again, from `since`.
-std::optional<double> wait_for_stream(const SoundServer& server, Clock::time_point since)
+std::optional<double> wait_for_stream(const SoundServer& server, Clock::time_point since,
+                                      Clock::duration patience = reopen_patience)
 {
-    while (Clock::now() < since + std::chrono::seconds(10)) {
+    while (Clock::now() < since + patience) {
         if (server.streams() > 0)
             return millis(Clock::now() - since);
         std::this_thread::sleep_for(milliseconds(20));
@@ -61,6 +62,8 @@ int sounds_in(const MonitorRecording& recording)
 // Plays hits into a recording of the sink and counts what sounded.
 void count_hits(XGame& game, const SoundServer& server, SoundFaultOutcome& outcome)
 {
+    // The stream shows in the server a little before the game's output is open.
+    std::this_thread::sleep_for(milliseconds(500));
     MonitorRecording recording(server);
     for (int hit = 0; hit < hits_after; ++hit)
         tap(game);
@@ -85,7 +88,8 @@ const char* describe(SoundFault fault)
     case SoundFault::killed_mid_round: return "killed mid-round, back 1 s later";
     case SoundFault::killed_at_title: return "killed at the title, back, Start";
     case SoundFault::absent_at_start: return "absent at start, then started";
-    case SoundFault::hung: return "hung mid-round, then SIGTERM";
+    case SoundFault::hung_then_closed: return "hung mid-round, then the close box";
+    case SoundFault::hung_then_sigterm: return "hung mid-round, then SIGTERM";
     }
     return "";
 }
@@ -99,7 +103,7 @@ SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const X
     XGame game(x, game_program(program, data_dir, env));
     SoundFaultOutcome outcome;
     // The game opens its output once its window shows, and holds it two seconds.
-    if (fault != SoundFault::absent_at_start && !wait_for_stream(server, Clock::now()))
+    if (fault != SoundFault::absent_at_start && !wait_for_stream(server, Clock::now(), std::chrono::seconds(10)))
         give_up("the game's output never reached the sound server");
 
     switch (fault) {
@@ -125,18 +129,25 @@ SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const X
     case SoundFault::absent_at_start: {
         outcome.away_ticks = ticks_over_away_time(game);
         server.start();
+        // Between rounds the game leaves the server alone.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        outcome.streams_before_start = server.streams();
         const auto back = Clock::now();
         start_round(game);
         outcome.reopened_ms = wait_for_stream(server, back);
         break;
     }
-    case SoundFault::hung: {
+    case SoundFault::hung_then_closed:
+    case SoundFault::hung_then_sigterm: {
         start_round(game);
         tap(game);
         server.hang(true);
         tap(game);
         const auto asked = Clock::now();
-        outcome.end = game.end_with(SIGTERM, 5000);
+        const bool closed = fault == SoundFault::hung_then_closed;
+        if (closed)
+            game.close_window();
+        outcome.end = game.end_with(closed ? 0 : SIGTERM, 5000);
         outcome.end_ms = millis(Clock::now() - asked);
         return outcome;
     }
