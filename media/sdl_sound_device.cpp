@@ -37,8 +37,9 @@ constexpr auto quiet_before_letting_go = std::chrono::seconds(2);
 // an output that cannot be had is tried while a round wants it.
 constexpr auto check_every = std::chrono::seconds(1);
 // SDL's PipeWire driver never says that its server went away, but it stops
-// mixing, which it does every 10 ms otherwise. Other drivers say so, and may
-// mix ahead in bursts (PulseAudio's first stream on a new server does).
+// mixing, which it does every 10 ms otherwise. Other drivers say so; and
+// PulseAudio's first stream on a server just started was seen to pause for a
+// second, which is no lost server.
 constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
 
 // A healthy output closes in a few milliseconds; a hung server would hold
