@@ -64,6 +64,7 @@ void count_hits(XGame& game, const SoundServer& server, SoundFaultOutcome& outco
 {
     // The stream shows in the server a little before the game's output is open.
     std::this_thread::sleep_for(milliseconds(500));
+    outcome.through_pulse = server.kind() == SoundServer::Kind::pipewire && server.streams_through_pulse();
     MonitorRecording recording(server);
     for (int hit = 0; hit < hits_after; ++hit)
         tap(game);

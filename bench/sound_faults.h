@@ -25,6 +25,8 @@ struct SoundFaultOutcome {
     long away_ticks = -1;
     // Absent at start: the game's streams in the server, come while no round was on.
     int streams_before_start = 0;
+    // Whether the game played through PipeWire's PulseAudio server rather than PipeWire's own.
+    bool through_pulse = false;
     // With a hung server: how the close box or SIGTERM ended the game, and how soon.
     std::optional<GameRun> end{};
     double end_ms = 0;

@@ -155,6 +155,11 @@ int SoundServer::streams() const
     return lines;
 }
 
+bool SoundServer::streams_through_pulse() const
+{
+    return pactl({"list", "sink-inputs"}).value_or("").find("client.api = \"pipewire-pulse\"") != std::string::npos;
+}
+
 std::optional<std::string> SoundServer::pactl(const QStringList& args) const
 {
     ChildProcess pactl(QStringList{"pactl"} + args, client_env(), {}, QProcess::SeparateChannels);

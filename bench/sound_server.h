@@ -50,6 +50,8 @@ public:
     std::string sink_state() const;
     // Streams playing into the sink, corked or not.
     int streams() const;
+    // Whether a stream comes through PipeWire's PulseAudio server rather than PipeWire's own.
+    bool streams_through_pulse() const;
 
 private:
     std::optional<std::string> pactl(const QStringList& args) const;

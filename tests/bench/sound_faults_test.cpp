@@ -46,6 +46,7 @@ private slots:
         QVERIFY2(outcome.away_ticks < 50 * away_seconds, qPrintable(QString::number(outcome.away_ticks)));
         QVERIFY2(outcome.reopened_ms.has_value(), "the game's output did not come back to the server within 4 s");
         QCOMPARE(outcome.heard, outcome.hits);
+        QVERIFY2(!outcome.through_pulse, "PipeWire was reached through its PulseAudio server, not its own driver");
     }
 };
 
