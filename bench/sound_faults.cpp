@@ -6,6 +6,7 @@
 #include "bench/summary.h"
 #include "bench/x_game.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <memory>
@@ -63,7 +64,9 @@ int sounds_in(const MonitorRecording& recording)
 void count_hits(XGame& game, const SoundServer& server, SoundFaultOutcome& outcome)
 {
     // The stream shows in the server a little before the game's output is open.
-    std::this_thread::sleep_for(milliseconds(500));
+    // And a PulseAudio started a moment before pauses its first stream for
+    // about a second (a new server, with its sink just made, is no player's).
+    std::this_thread::sleep_until(std::max(Clock::now() + milliseconds(500), server.started_at() + milliseconds(1500)));
     outcome.through_pulse = server.kind() == SoundServer::Kind::pipewire && server.streams_through_pulse();
     MonitorRecording recording(server);
     for (int hit = 0; hit < hits_after; ++hit)

@@ -91,6 +91,7 @@ void SoundServer::start()
             give_up("the sound server did not answer within 15 s");
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    started_at_ = std::chrono::steady_clock::now();
 }
 
 // What the servers print goes to a log in their folder, off the figures.

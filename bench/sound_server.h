@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,8 @@ public:
     const char* name() const { return kind_ == Kind::pulseaudio ? "PulseAudio" : "PipeWire"; }
     // Returns once the server answers.
     void start();
+    // When it last did.
+    std::chrono::steady_clock::time_point started_at() const { return started_at_; }
     // SIGKILL, as a crash would end it.
     void kill();
     // SIGSTOP, or SIGCONT once hung.
@@ -62,4 +65,5 @@ private:
     // Declared first, so removed only once the server has ended.
     const QTemporaryDir runtime_{QDir::tempPath() + "/zumbrel-sound-XXXXXX"};
     std::vector<std::unique_ptr<ChildProcess>> processes_;
+    std::chrono::steady_clock::time_point started_at_{};
 };
