@@ -162,7 +162,7 @@ void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& prog
          {SoundFault::killed_mid_round, SoundFault::killed_at_title, SoundFault::absent_at_start, SoundFault::hung_then_closed,
                                            SoundFault::hung_then_sigterm}) {
         const SoundFaultOutcome o = play_through(fault, kind, x, program, data_dir);
-        std::printf("%-10s %-34s ", kind == SoundServer::Kind::pulseaudio ? "PulseAudio" : "PipeWire", describe(fault));
+        std::printf("%-10s %-34s ", SoundServer::name(kind), describe(fault));
         if (o.end) {
             std::printf("%12s %12s %16s %s after %.0f ms, exit %d\n", "-", "-", "-",
                         o.end->timed_out ? "still running" : o.end->crashed ? "crashed" : "ended", o.end_ms,

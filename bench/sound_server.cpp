@@ -48,6 +48,16 @@ SoundServer::~SoundServer()
     hang(false);
 }
 
+const char* SoundServer::name(Kind kind)
+{
+    switch (kind) {
+    case Kind::pulseaudio: return "PulseAudio";
+    case Kind::pipewire: return "PipeWire";
+    case Kind::pulseaudio_beside_pipewire: return "PulseAudio beside a PipeWire without sinks";
+    }
+    return "";
+}
+
 void SoundServer::start()
 {
     processes_.clear();
@@ -61,7 +71,9 @@ void SoundServer::start()
     for (const char* name : {"PULSE_SERVER", "PIPEWIRE_REMOTE", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(name);
     const QString socket = runtime_.filePath("pulse/native");
-    if (kind_ == Kind::pulseaudio) {
+    if (kind_ != Kind::pipewire) {
+        if (kind_ == Kind::pulseaudio_beside_pipewire)
+            run({"pipewire"}, env);
         run({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
              "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket,
              "-L", QStringLiteral("module-null-sink sink_name=bench rate=%1").arg(sink_rate),

@@ -24,7 +24,9 @@
 // SIGSTOP), as a player's server may be.
 class SoundServer {
 public:
-    enum class Kind { pulseaudio, pipewire };
+    // The third is PulseAudio beside a PipeWire with no sink, as a desktop that
+    // runs PipeWire for screen sharing only has it: sound must go to PulseAudio.
+    enum class Kind { pulseaudio, pipewire, pulseaudio_beside_pipewire };
     static constexpr int sink_rate = 44100;
     static constexpr int suspend_after_seconds = 1;
 
@@ -35,7 +37,8 @@ public:
     SoundServer& operator=(const SoundServer&) = delete;
 
     Kind kind() const { return kind_; }
-    const char* name() const { return kind_ == Kind::pulseaudio ? "PulseAudio" : "PipeWire"; }
+    static const char* name(Kind kind);
+    const char* name() const { return name(kind_); }
     // Returns once the server answers.
     void start();
     // When it last did.

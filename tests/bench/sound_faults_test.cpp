@@ -20,11 +20,12 @@ private slots:
             for (const SoundFault fault : {SoundFault::killed_mid_round, SoundFault::killed_at_title,
                                            SoundFault::absent_at_start, SoundFault::hung_then_closed,
                                            SoundFault::hung_then_sigterm}) {
-                const QByteArray name = QByteArray(kind == SoundServer::Kind::pulseaudio ? "PulseAudio, " : "PipeWire, ")
-                    + describe(fault);
-                QTest::newRow(name.constData()) << fault << kind;
+                QTest::addRow("%s, %s", SoundServer::name(kind), describe(fault)) << fault << kind;
             }
         }
+        QTest::addRow("%s, %s", SoundServer::name(SoundServer::Kind::pulseaudio_beside_pipewire),
+                      describe(SoundFault::killed_mid_round))
+            << SoundFault::killed_mid_round << SoundServer::Kind::pulseaudio_beside_pipewire;
     }
 
     void heard_once_back()
