@@ -12,6 +12,12 @@
 
 namespace {
 
+void wait_for_file(const QString& path)
+{
+    for (int tries = 0; !QFile::exists(path) && tries < 500; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 // The null sink, and how soon WirePlumber suspends it; PipeWire reads this
 // beside its own configuration.
 const char* const pipewire_sink = R"(context.objects = [
@@ -84,10 +90,13 @@ void SoundServer::start()
         const QString bus = runtime_.filePath("bus");
         QFile::remove(bus);
         run({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + bus}, env);
-        for (int tries = 0; !QFile::exists(bus) && tries < 200; ++tries)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        wait_for_file(bus);
         env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + bus);
+        // WirePlumber ends at once if PipeWire's socket is not there yet.
+        const QString socket_of_pipewire = runtime_.filePath("pipewire-0");
+        QFile::remove(socket_of_pipewire);
         run({"pipewire"}, env);
+        wait_for_file(socket_of_pipewire);
         run({"wireplumber"}, env);
         run({"pipewire-pulse"}, env);
     }
