@@ -15,6 +15,7 @@ test_packages=(
   xvfb xdotool libxcb-xtest0-dev libxcb-damage0-dev
   sway wtype grim weston xwayland
   build-essential dpkg-dev debhelper desktop-file-utils appstream libglib2.0-bin lintian
+  pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
 )
 
 install_missing() {

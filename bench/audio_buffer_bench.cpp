@@ -9,7 +9,7 @@
 // pulseaudio-utils; run from the folder holding the hit sound.
 //   zumbrel_audio_buffer_bench [seconds] [runs] [frames ...]
 #include "bench/monitor_recording.h"
-#include "bench/pulse_server.h"
+#include "bench/sound_server.h"
 #include "bench/recording_analysis.h"
 #include "bench/summary.h"
 #include "child_process.h"
@@ -31,7 +31,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int rate = PulseServer::sink_rate;
+constexpr int rate = SoundServer::sink_rate;
 constexpr double tone_hz = 441;
 constexpr double tone_level = 6000;
 // Longer than the hit sound, so each one starts from silence.
@@ -99,7 +99,7 @@ std::vector<Clock::time_point> play(int frames, int seconds)
     return started;
 }
 
-Run measure(const PulseServer& pulse, int frames, int seconds)
+Run measure(const SoundServer& pulse, int frames, int seconds)
 {
     MonitorRecording recording(pulse);
     const std::vector<Clock::time_point> started = play(frames, seconds);
@@ -185,7 +185,7 @@ int main(int argc, char** argv)
     if (sizes.empty())
         sizes = {{512}, {441}, {256}};
 
-    const PulseServer pulse;
+    const SoundServer pulse(SoundServer::Kind::pulseaudio);
     const QProcessEnvironment client = pulse.client_env();
     for (const char* name : {"PULSE_SERVER", "XDG_RUNTIME_DIR"})
         qputenv(name, client.value(name).toLocal8Bit());

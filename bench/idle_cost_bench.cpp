@@ -1,13 +1,15 @@
-// What the game costs while nobody plays, with a private PulseAudio null sink
-// that module-suspend-on-idle suspends when nothing plays into it: the sound
-// server's and the game's CPU time and the sink's state, over a while at the
-// title and over a while after a round; and how soon the first hit after a
-// long idle sounds, next to hits in mid-round. Prints what it sees; never
-// judges it. Needs pulseaudio and pulseaudio-utils.
+// What the game costs while nobody plays, with a private PulseAudio and then a
+// private PipeWire, each with a null sink suspended when nothing plays into
+// it: the sound server's and the game's CPU time and the sink's state, over a
+// while at the title and over a while after a round; how soon the first hit
+// after a long idle sounds, next to hits in mid-round; and what is heard after
+// the server is killed, absent or hung. Prints what it sees; never judges it.
+// Needs the packages sound_server.h names.
 //   zumbrel_idle_cost_bench [seconds] [program] [data-dir]
 #include "bench/monitor_recording.h"
 #include "bench/process_stats.h"
-#include "bench/pulse_server.h"
+#include "bench/sound_faults.h"
+#include "bench/sound_server.h"
 #include "bench/recording_analysis.h"
 #include "bench/summary.h"
 #include "bench/x_game.h"
@@ -32,11 +34,11 @@ constexpr auto quiet_before_watching = std::chrono::seconds(5);
 constexpr auto reaction = milliseconds(300);
 constexpr auto between_measured_hits = milliseconds(500);
 constexpr int fast_hits = 100;
-constexpr int measured_hits = 10;
+constexpr int measured_hits = 30;
 
-void print_watch(const char* what, const PulseServer& pulse, const XGame* game, int seconds)
+void print_watch(const char* what, const SoundServer& pulse, const XGame* game, int seconds)
 {
-    const long server_before = cpu_ticks(pulse.pid());
+    const long server_before = pulse.cpu_ticks();
     const long game_before = game ? cpu_ticks(game->pid()) : 0;
     std::map<std::string, int> states;
     for (int second = 0; second < seconds; ++second) {
@@ -46,7 +48,7 @@ void print_watch(const char* what, const PulseServer& pulse, const XGame* game, 
     std::string seen;
     for (const auto& [state, count] : states)
         seen += (seen.empty() ? "" : ", ") + state + " " + std::to_string(count) + "/" + std::to_string(seconds);
-    std::printf("%-20s %-24s %7ld ticks", what, seen.c_str(), cpu_ticks(pulse.pid()) - server_before);
+    std::printf("%-20s %-24s %7ld ticks", what, seen.c_str(), pulse.cpu_ticks() - server_before);
     if (game)
         std::printf(" %7ld ticks %8d %10s\n", cpu_ticks(game->pid()) - game_before, pulse.streams(),
                     has_sdl_audio_thread(game->pid()) ? "open" : "closed");
@@ -107,20 +109,14 @@ std::optional<double> first_sample_after(const MonitorRecording& recording, Cloc
     return millis(*latency);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+void measure_idle(SoundServer::Kind kind, const Xvfb& x, int seconds, const std::string& program,
+                  const std::string& data_dir)
 {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    const std::string program = argc > 2 ? argv[2] : ZUMBREL_PROGRAM;
-    const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
-
-    const PulseServer pulse;
-    const Xvfb x;
-    std::printf("PulseAudio null sink, module-suspend-on-idle after %d s; Xvfb %s\n"
+    const SoundServer pulse(kind);
+    std::printf("== %s null sink, suspended %d s after the last sound; Xvfb %s\n"
                 "each row: %d s, begun %lld s after the last sound; the sink's state read once a second;\n"
                 "CPU in ticks of 1/%ld s\n\n",
-                PulseServer::suspend_after_seconds, qPrintable(x.name()), seconds,
+                pulse.name(), SoundServer::suspend_after_seconds, qPrintable(x.name()), seconds,
                 static_cast<long long>(quiet_before_watching.count()), sysconf(_SC_CLK_TCK));
     std::printf("%-20s %-24s %13s %13s %8s %10s\n", "", "sink state", "server CPU", "game CPU", "streams",
                 "SDL device");
@@ -154,6 +150,45 @@ int main(int argc, char** argv)
         if (const auto latency = first_sample_after(recording, pressed))
             mid_round.push_back(*latency);
     print_summary("hits in mid-round", mid_round, "ms");
-    std::printf("hits in mid-round unheard: %zu of %zu\n", round.mid_round.size() - mid_round.size(),
+    std::printf("hits in mid-round unheard: %zu of %zu\n\n", round.mid_round.size() - mid_round.size(),
                 round.mid_round.size());
+}
+
+void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& program, const std::string& data_dir)
+{
+    std::printf("%-10s %-34s %12s %12s %16s %s\n", "server", "fault", "heard after", "reopened", "game CPU away",
+                "SIGTERM");
+    for (const SoundFault fault :
+         {SoundFault::killed_mid_round, SoundFault::killed_at_title, SoundFault::absent_at_start, SoundFault::hung_then_closed,
+                                           SoundFault::hung_then_sigterm}) {
+        const SoundFaultOutcome o = play_through(fault, kind, x, program, data_dir);
+        std::printf("%-10s %-34s ", SoundServer::name(kind), describe(fault));
+        if (o.end) {
+            std::printf("%12s %12s %16s %s after %.0f ms, exit %d\n", "-", "-", "-",
+                        o.end->timed_out ? "still running" : o.end->crashed ? "crashed" : "ended", o.end_ms,
+                        o.end->exit_code);
+        } else {
+            const std::string away = o.away_ticks < 0 ? "-" : std::to_string(o.away_ticks) + " in " +
+                                                                  std::to_string(away_seconds) + " s";
+            std::printf("%6d of %-3d %9.0f ms %16s -\n", o.heard, o.hits, o.reopened_ms.value_or(-1), away.c_str());
+        }
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const std::string program = argc > 2 ? argv[2] : ZUMBREL_PROGRAM;
+    const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
+
+    const Xvfb x;
+    for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire})
+        measure_idle(kind, x, seconds, program, data_dir);
+    std::printf("the sound server failing, then hits %d ms apart (reopened: from the server back to the game's "
+                "stream in it):\n", 250);
+    for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire})
+        print_faults(kind, x, program, data_dir);
 }

@@ -14,7 +14,7 @@ constexpr int bytes_per_frame = 4;
 
 } // namespace
 
-MonitorRecording::MonitorRecording(const PulseServer& server)
+MonitorRecording::MonitorRecording(const SoundServer& server)
 {
     int pipe_ends[2] = {-1, -1};
     if (pipe2(pipe_ends, O_CLOEXEC) != 0)

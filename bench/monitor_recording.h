@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bench/pulse_server.h"
+#include "bench/sound_server.h"
 #include "bench/recording_analysis.h"
 #include "child_process.h"
 
@@ -16,10 +16,10 @@
 class MonitorRecording {
 public:
     using Clock = ArrivalTimeline::Clock;
-    static constexpr int rate = PulseServer::sink_rate;
+    static constexpr int rate = SoundServer::sink_rate;
 
     // Returns once sound arrives: a null sink can take two seconds to start.
-    explicit MonitorRecording(const PulseServer& server);
+    explicit MonitorRecording(const SoundServer& server);
     ~MonitorRecording();
     MonitorRecording(const MonitorRecording&) = delete;
     MonitorRecording& operator=(const MonitorRecording&) = delete;

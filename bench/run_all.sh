@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs every bench with the counts the README's figures were taken with,
-# printing the machine and its load before each; about 15 minutes. The sound
-# benches start a PulseAudio server of their own: pulseaudio and
-# pulseaudio-utils are installed if missing.
+# printing the machine and its load before each; about 20 minutes. The sound
+# benches start a PulseAudio or PipeWire server of their own, whose packages
+# are installed if missing.
 #   bench/run_all.sh BUILD_DIR
 set -eu
 build=$(cd "$1" && pwd)
@@ -11,10 +11,14 @@ machine() {
   echo "== $1: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
 }
 
-if ! command -v pulseaudio >/dev/null || ! command -v parec >/dev/null; then
+for program in pulseaudio parec pipewire pipewire-pulse wireplumber dbus-daemon; do
+  command -v $program >/dev/null || missing=1
+done
+if [ -n "${missing:-}" ]; then
   sudo=
   [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y -qq --no-install-recommends pulseaudio pulseaudio-utils
+  $sudo apt-get install -y -qq --no-install-recommends pulseaudio pulseaudio-utils pipewire pipewire-bin \
+    pipewire-pulse wireplumber dbus-daemon
 fi
 
 cd "$build/data"
@@ -28,7 +32,7 @@ machine "audio buffers through a PulseAudio null sink, both cores busy"
 "$build/bench/zumbrel_audio_buffer_bench" 40 4 512 441 256
 machine "start-up, game and floor, three audio set-ups"
 "$build/bench/zumbrel_start_up_bench" 21
-machine "idle cost, PulseAudio null sink"
+machine "idle cost, key to first sample and sound server faults, PulseAudio and PipeWire null sinks"
 "$build/bench/zumbrel_idle_cost_bench" 10
 machine "memory"
 "$build/bench/zumbrel_memory_bench" . 1000

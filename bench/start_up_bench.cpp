@@ -5,7 +5,7 @@
 // them. Needs pulseaudio and pulseaudio-utils.
 //   zumbrel_start_up_bench [starts] [program] [data-dir]
 #include "bench/process_stats.h"
-#include "bench/pulse_server.h"
+#include "bench/sound_server.h"
 #include "bench/summary.h"
 #include "bench/x_game.h"
 
@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     const std::string program = argc > 2 ? argv[2] : ZUMBREL_PROGRAM;
     const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
 
-    const PulseServer pulse;
+    const SoundServer pulse(SoundServer::Kind::pulseaudio);
     // A runtime folder without a sound server in it; PulseAudio, sent to a
     // socket that does not exist, spawns none, and ALSA's default names no card.
     const QTemporaryDir empty;

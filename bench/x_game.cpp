@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -180,6 +182,32 @@ void XGame::move_to(int x, int y)
 void XGame::focus()
 {
     xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+    xcb_flush(connection_);
+}
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    const auto reply = std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)>(
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr),
+        &std::free);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+} // namespace
+
+// What a window manager sends when the player clicks the close box.
+void XGame::close_window()
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window_;
+    message.type = atom(connection_, "WM_PROTOCOLS");
+    message.data.data32[0] = atom(connection_, "WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection_, 0, window_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
     xcb_flush(connection_);
 }
 

@@ -69,6 +69,9 @@ public:
     // No window manager gives the keyboard to a window, so the benches do.
     void focus();
     void click(const Area& area);
+    void close_window();
+    // Sends the signal, if not 0, and waits up to `timeout_ms` for the game to end.
+    GameRun end_with(int signal, int timeout_ms) { return game_->end_with(signal, timeout_ms); }
     void space_bar(bool down);
     // When the window next draws over any of the areas; nothing if it does not
     // within the timeout.

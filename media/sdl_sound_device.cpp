@@ -7,10 +7,19 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
 
 namespace media {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // 441 frames at 44.1 kHz is 10 ms. With both cores busy it dropped out on
 // PulseAudio no more often than 512 did (less, in two comparisons), while 256
@@ -24,8 +33,26 @@ constexpr int buffer_frames = 441;
 // enough that a game left at its title soon costs the sound server nothing.
 constexpr auto quiet_before_letting_go = std::chrono::seconds(2);
 
+// How often an open output is checked for a server gone away, and how often
+// an output that cannot be had is tried while a round wants it.
+constexpr auto check_every = std::chrono::seconds(1);
+// SDL's PipeWire driver never says that its server went away, but it stops
+// mixing, which it does every 10 ms otherwise. Other drivers say so; and
+// PulseAudio's first stream on a server just started was seen to pause for a
+// second, which is no lost server.
+constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
+
+// A healthy output closes in a few milliseconds; a hung server would hold
+// the program's end for as long as it hangs.
+constexpr auto wait_for_thread_at_end = std::chrono::milliseconds(400);
+
 // Our hit sounds are 10 KB; a file this long is no hit sound.
 constexpr std::size_t max_sound_bytes = 16 * 1024 * 1024;
+
+// SDL numbers its open outputs from 2 to 16 and does not say which is the
+// mixer's; no other output is opened in this process.
+constexpr SDL_AudioDeviceID first_output_id = 2;
+constexpr SDL_AudioDeviceID last_output_id = 16;
 
 // The mixer would read a named pipe or a device without end, so it is handed
 // only a regular file of sane size, already in memory. A refused file comes
@@ -46,24 +73,140 @@ std::chrono::microseconds length_of(const Mix_Chunk& chunk)
     return std::chrono::microseconds(chunk.alen * 1'000'000LL / bytes_per_second);
 }
 
+// SDL marks an output whose server went away as stopped; the mixer keeps it playing otherwise.
+bool sdl_output_playing()
+{
+    for (SDL_AudioDeviceID id = first_output_id; id <= last_output_id; ++id)
+        if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING)
+            return true;
+    return false;
+}
+
+bool pipewire_has_default_sink()
+{
+    char* name = nullptr;
+    SDL_AudioSpec spec{};
+    if (SDL_GetDefaultAudioInfo(&name, &spec, 0) != 0)
+        return false;
+    SDL_free(name);
+    return true;
+}
+
 } // namespace
 
-void SdlSoundDevice::FreeChunk::operator()(Mix_Chunk* chunk) const
+class SdlSoundDevice::Worker {
+public:
+    void open(std::string_view file, std::string_view alias);
+    void play_from_start(std::string_view alias);
+    void close(std::string_view alias);
+    void keep_ready(bool ready);
+    bool wait_for_output(bool open, std::chrono::milliseconds timeout);
+
+    void run();
+    // Whether the thread ended within the time given.
+    bool stop(Clock::duration patience);
+
+private:
+    struct FreeChunk {
+        void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+    };
+    using Chunk = std::unique_ptr<Mix_Chunk, FreeChunk>;
+
+    // Only the device's thread moves the output between states. While it is
+    // `changing`, that thread works on the mixer without the lock, and no one
+    // else may touch the mixer.
+    enum class Output { changing, open, let_go, missing };
+
+    // The slot's index is its mixer channel, so one name never cuts another.
+    struct Slot {
+        std::string alias;
+        Chunk chunk;
+    };
+
+    // Opened, and loaded as soon as the output is open.
+    struct Waiting {
+        std::string file;
+        std::string alias;
+    };
+
+    static void SDLCALL note_mixing(int, void*, int, void* worker);
+
+    void open_output(std::unique_lock<std::mutex>& lock);
+    void close_output(std::unique_lock<std::mutex>& lock, Output after);
+    bool output_lost() const;
+    bool start_sdl_audio();
+    bool start_sdl_driver();
+    void quit_sdl_audio();
+    void load_waiting_sounds();
+    void forget(std::string_view alias);
+    Slot* find(std::string_view alias);
+    Slot& claim_slot();
+    int channel_of(const Slot& slot) const;
+
+    // SDL's subsystems that were up before the output was opened; used by the
+    // device's thread alone.
+    std::uint32_t sdl_before_ = 0;
+    // When SDL last mixed, set from SDL's own thread, and whether a pause in
+    // mixing tells that the output is lost.
+    std::atomic<Clock::rep> mixed_at_{0};
+    bool mixing_tells_ = false;
+
+    // Guards everything below.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Output output_ = Output::changing;
+    bool kept_ready_ = false;
+    bool stopping_ = false;
+    bool stopped_ = false;
+    Clock::time_point quiet_from_ = Clock::now();
+    Clock::time_point check_at_ = Clock::now();
+    Clock::time_point try_again_at_ = Clock::now();
+    std::vector<Slot> slots_;
+    std::vector<Waiting> waiting_;
+    // Closed while the mixer was changing, to be freed once it has settled.
+    std::vector<Chunk> closed_meanwhile_;
+};
+
+SdlSoundDevice::SdlSoundDevice()
+    : worker_(std::make_shared<Worker>())
+    , thread_([worker = worker_] { worker->run(); })
 {
-    Mix_FreeChunk(chunk);
 }
 
 SdlSoundDevice::~SdlSoundDevice()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
+    if (worker_->stop(wait_for_thread_at_end))
+        thread_.join();
+    else
+        thread_.detach();
 }
 
 void SdlSoundDevice::open(std::string_view file, std::string_view alias)
+{
+    worker_->open(file, alias);
+}
+
+void SdlSoundDevice::play_from_start(std::string_view alias)
+{
+    worker_->play_from_start(alias);
+}
+
+void SdlSoundDevice::close(std::string_view alias)
+{
+    worker_->close(alias);
+}
+
+void SdlSoundDevice::keep_ready(bool ready)
+{
+    worker_->keep_ready(ready);
+}
+
+bool SdlSoundDevice::wait_for_output(bool open, std::chrono::milliseconds timeout)
+{
+    return worker_->wait_for_output(open, timeout);
+}
+
+void SdlSoundDevice::Worker::open(std::string_view file, std::string_view alias)
 {
     const std::lock_guard lock(mutex_);
     forget(alias);
@@ -71,7 +214,7 @@ void SdlSoundDevice::open(std::string_view file, std::string_view alias)
     changed_.notify_all();
 }
 
-void SdlSoundDevice::play_from_start(std::string_view alias)
+void SdlSoundDevice::Worker::play_from_start(std::string_view alias)
 {
     const std::lock_guard lock(mutex_);
     // Until the output is open the play is silent: waiting for a sound card
@@ -83,23 +226,25 @@ void SdlSoundDevice::play_from_start(std::string_view alias)
     quiet_from_ = Clock::now() + length_of(*slot->chunk);
 }
 
-void SdlSoundDevice::close(std::string_view alias)
+void SdlSoundDevice::Worker::close(std::string_view alias)
 {
     const std::lock_guard lock(mutex_);
     forget(alias);
 }
 
-void SdlSoundDevice::keep_ready(bool ready)
+void SdlSoundDevice::Worker::keep_ready(bool ready)
 {
     const std::lock_guard lock(mutex_);
     // Every key-down after a full score says so again; only a change wakes the thread.
     if (kept_ready_ == ready)
         return;
     kept_ready_ = ready;
+    // A round starting finds out at once whether its output still works.
+    check_at_ = Clock::now();
     changed_.notify_all();
 }
 
-bool SdlSoundDevice::wait_for_output(bool open, std::chrono::milliseconds timeout)
+bool SdlSoundDevice::Worker::wait_for_output(bool open, std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(mutex_);
     const auto settled = [&] {
@@ -110,7 +255,15 @@ bool SdlSoundDevice::wait_for_output(bool open, std::chrono::milliseconds timeou
     return changed_.wait_for(lock, timeout, settled) && (output_ == Output::open) == open;
 }
 
-void SdlSoundDevice::run()
+bool SdlSoundDevice::Worker::stop(Clock::duration patience)
+{
+    std::unique_lock lock(mutex_);
+    stopping_ = true;
+    changed_.notify_all();
+    return changed_.wait_for(lock, patience, [this] { return stopped_; });
+}
+
+void SdlSoundDevice::Worker::run()
 {
     snd_lib_error_set_handler(ignore_alsa_error);
     // SDL would otherwise take SIGINT and SIGTERM for itself, and Qt's
@@ -121,29 +274,43 @@ void SdlSoundDevice::run()
     // Opened at once, so that the sounds are loaded before the first round.
     open_output(lock);
     while (!stopping_) {
+        const Clock::time_point now = Clock::now();
         const Clock::time_point let_go_at = quiet_from_ + quiet_before_letting_go;
+        const bool closed = output_ == Output::let_go || output_ == Output::missing;
         const bool may_let_go = output_ == Output::open && !kept_ready_;
-        if (output_ == Output::let_go && kept_ready_)
+        if (closed && kept_ready_ && now >= try_again_at_)
             open_output(lock);
+        else if (closed && kept_ready_)
+            changed_.wait_until(lock, try_again_at_);
         else if (output_ == Output::open && !waiting_.empty())
             load_waiting_sounds();
-        else if (may_let_go && Clock::now() >= let_go_at)
-            close_output(lock);
-        else if (may_let_go)
-            changed_.wait_until(lock, let_go_at);
+        else if (output_ == Output::open && now >= check_at_ && output_lost())
+            close_output(lock, Output::let_go);
+        else if (output_ == Output::open && now >= check_at_)
+            check_at_ = now + check_every;
+        else if (may_let_go && now >= let_go_at)
+            close_output(lock, Output::let_go);
+        else if (output_ == Output::open)
+            changed_.wait_until(lock, may_let_go ? std::min(check_at_, let_go_at) : check_at_);
         else
             changed_.wait(lock);
     }
 
     if (output_ == Output::open)
-        close_output(lock);
+        close_output(lock, Output::let_go);
+    slots_.clear();
     // SDL frees what it keeps for a thread only for threads it started itself.
     SDL_TLSCleanup();
+    stopped_ = true;
+    changed_.notify_all();
 }
 
-// A device that cannot be had stays silent for good; nothing is retried, as
-// with a sound file that cannot be opened.
-void SdlSoundDevice::open_output(std::unique_lock<std::mutex>& lock)
+void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int, void* worker)
+{
+    static_cast<Worker*>(worker)->mixed_at_.store(Clock::now().time_since_epoch().count());
+}
+
+void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock)
 {
     output_ = Output::changing;
     lock.unlock();
@@ -151,6 +318,8 @@ void SdlSoundDevice::open_output(std::unique_lock<std::mutex>& lock)
     lock.lock();
     closed_meanwhile_.clear();
     output_ = opened ? Output::open : Output::missing;
+    check_at_ = Clock::now() + check_every;
+    try_again_at_ = Clock::now() + check_every;
     if (opened)
         load_waiting_sounds();
     changed_.notify_all();
@@ -158,7 +327,7 @@ void SdlSoundDevice::open_output(std::unique_lock<std::mutex>& lock)
 
 // Closing the output, not pausing it: SDL feeds a paused output silence, which
 // keeps the sound server's sink running.
-void SdlSoundDevice::close_output(std::unique_lock<std::mutex>& lock)
+void SdlSoundDevice::Worker::close_output(std::unique_lock<std::mutex>& lock, Output after)
 {
     output_ = Output::changing;
     lock.unlock();
@@ -166,33 +335,60 @@ void SdlSoundDevice::close_output(std::unique_lock<std::mutex>& lock)
     quit_sdl_audio();
     lock.lock();
     closed_meanwhile_.clear();
-    output_ = Output::let_go;
+    output_ = after;
     changed_.notify_all();
 }
 
-bool SdlSoundDevice::start_sdl_audio()
+bool SdlSoundDevice::Worker::output_lost() const
+{
+    const Clock::time_point mixed_at{Clock::duration(mixed_at_.load())};
+    return !sdl_output_playing() || (mixing_tells_ && Clock::now() - mixed_at > longest_pause_in_mixing);
+}
+
+bool SdlSoundDevice::Worker::start_sdl_audio()
 {
     sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
     // Allowing no changes makes SDL convert for the hardware, so the sounds are
     // converted to one known format once, when they are loaded, and still fit
     // an output opened again.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0
-        && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) == 0)
+    mixed_at_.store(Clock::now().time_since_epoch().count());
+    if (start_sdl_driver() && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) == 0) {
+        Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
+        mixing_tells_ = std::string_view(SDL_GetCurrentAudioDriver()) == "pipewire";
         return true;
+    }
     quit_sdl_audio();
     return false;
+}
+
+// SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it goes
+// through pipewire-pulse, which adds a few milliseconds to every hit. But a
+// PipeWire running beside PulseAudio for screen sharing has no sink of its
+// own and would take the sound nowhere: it is taken only with a default sink.
+// A driver the player chose is left alone.
+bool SdlSoundDevice::Worker::start_sdl_driver()
+{
+    if (!std::getenv("SDL_AUDIODRIVER")) {
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
+        const bool pipewire = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        if (pipewire && pipewire_has_default_sink())
+            return true;
+        quit_sdl_audio();
+    }
+    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
 // SDL 2.32 brings the events subsystem up along with audio and leaves it up
 // when audio fails to start; SDL 2.26 takes it down again. Quitting whatever
 // was not up before covers both.
-void SdlSoundDevice::quit_sdl_audio()
+void SdlSoundDevice::Worker::quit_sdl_audio()
 {
     SDL_QuitSubSystem(SDL_WasInit(SDL_INIT_EVERYTHING) & ~sdl_before_);
 }
 
 // Runs with the output open and the lock held.
-void SdlSoundDevice::load_waiting_sounds()
+void SdlSoundDevice::Worker::load_waiting_sounds()
 {
     for (const Waiting& sound : waiting_) {
         if (Mix_Chunk* const chunk = load_sound(sound.file)) {
@@ -207,7 +403,7 @@ void SdlSoundDevice::load_waiting_sounds()
     changed_.notify_all();
 }
 
-void SdlSoundDevice::forget(std::string_view alias)
+void SdlSoundDevice::Worker::forget(std::string_view alias)
 {
     std::erase_if(waiting_, [alias](const Waiting& sound) { return sound.alias == alias; });
     Slot* const slot = find(alias);
@@ -219,20 +415,20 @@ void SdlSoundDevice::forget(std::string_view alias)
     slot->chunk.reset();
 }
 
-SdlSoundDevice::Slot* SdlSoundDevice::find(std::string_view alias)
+SdlSoundDevice::Worker::Slot* SdlSoundDevice::Worker::find(std::string_view alias)
 {
     const auto open_under_alias = [alias](const Slot& slot) { return slot.chunk && slot.alias == alias; };
     const auto it = std::find_if(slots_.begin(), slots_.end(), open_under_alias);
     return it == slots_.end() ? nullptr : &*it;
 }
 
-SdlSoundDevice::Slot& SdlSoundDevice::claim_slot()
+SdlSoundDevice::Worker::Slot& SdlSoundDevice::Worker::claim_slot()
 {
     const auto free = std::find_if(slots_.begin(), slots_.end(), [](const Slot& slot) { return !slot.chunk; });
     return free != slots_.end() ? *free : slots_.emplace_back();
 }
 
-int SdlSoundDevice::channel_of(const Slot& slot) const
+int SdlSoundDevice::Worker::channel_of(const Slot& slot) const
 {
     return static_cast<int>(&slot - slots_.data());
 }

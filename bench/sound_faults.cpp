@@ -1,0 +1,162 @@
+#include "bench/sound_faults.h"
+
+#include "bench/monitor_recording.h"
+#include "bench/process_stats.h"
+#include "bench/recording_analysis.h"
+#include "bench/summary.h"
+#include "bench/x_game.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using Clock = XGame::Clock;
+using std::chrono::milliseconds;
+constexpr int hits_after = 10;
+// Longer than a hit sound, so that each begins after silence.
+constexpr auto between_hits = milliseconds(250);
+
+void tap(XGame& game)
+{
+    game.space_bar(true);
+    std::this_thread::sleep_for(milliseconds(30));
+    game.space_bar(false);
+    std::this_thread::sleep_for(between_hits - milliseconds(30));
+}
+
+void start_round(XGame& game)
+{
+    game.click(start_button_area);
+    if (!game.next_drawing({start_button_area}, std::chrono::seconds(2)))
+        give_up("the Start button did not react to a click");
+}
+
+// When the game's stream plays into the sink again, from `since`.
+std::optional<double> wait_for_stream(const SoundServer& server, Clock::time_point since,
+                                      Clock::duration patience = reopen_patience)
+{
+    while (Clock::now() < since + patience) {
+        if (server.streams() > 0)
+            return millis(Clock::now() - since);
+        std::this_thread::sleep_for(milliseconds(20));
+    }
+    return std::nullopt;
+}
+
+int sounds_in(const MonitorRecording& recording)
+{
+    const auto& left = recording.left();
+    const auto skip = static_cast<std::size_t>(MonitorRecording::rate / 5);
+    int sounds = 0;
+    std::size_t from = 0;
+    while (const auto at = onset(left, from, left.size(), MonitorRecording::rate)) {
+        ++sounds;
+        from = *at + skip;
+    }
+    return sounds;
+}
+
+// Plays hits into a recording of the sink and counts what sounded.
+void count_hits(XGame& game, const SoundServer& server, SoundFaultOutcome& outcome)
+{
+    // The stream shows in the server a little before the game's output is open.
+    // And a PulseAudio started a moment before pauses its first stream for
+    // about a second (a new server, with its sink just made, is no player's).
+    std::this_thread::sleep_until(std::max(Clock::now() + milliseconds(500), server.started_at() + milliseconds(1500)));
+    outcome.through_pulse = server.kind() == SoundServer::Kind::pipewire && server.streams_through_pulse();
+    MonitorRecording recording(server);
+    for (int hit = 0; hit < hits_after; ++hit)
+        tap(game);
+    std::this_thread::sleep_for(milliseconds(200));
+    recording.stop();
+    outcome.hits = hits_after;
+    outcome.heard = sounds_in(recording);
+}
+
+long ticks_over_away_time(const XGame& game)
+{
+    const long before = cpu_ticks(game.pid());
+    std::this_thread::sleep_for(std::chrono::seconds(away_seconds));
+    return cpu_ticks(game.pid()) - before;
+}
+
+} // namespace
+
+const char* describe(SoundFault fault)
+{
+    switch (fault) {
+    case SoundFault::killed_mid_round: return "killed mid-round, back 1 s later";
+    case SoundFault::killed_at_title: return "killed at the title, back, Start";
+    case SoundFault::absent_at_start: return "absent at start, then started";
+    case SoundFault::hung_then_closed: return "hung mid-round, then the close box";
+    case SoundFault::hung_then_sigterm: return "hung mid-round, then SIGTERM";
+    }
+    return "";
+}
+
+SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const Xvfb& x, const std::string& program,
+                               const std::string& data_dir)
+{
+    SoundServer server(kind, fault != SoundFault::absent_at_start);
+    QProcessEnvironment env = server.client_env();
+    env.remove("SDL_AUDIODRIVER");
+    XGame game(x, game_program(program, data_dir, env));
+    SoundFaultOutcome outcome;
+    // The game opens its output once its window shows, and holds it two seconds.
+    if (fault != SoundFault::absent_at_start && !wait_for_stream(server, Clock::now(), std::chrono::seconds(10)))
+        give_up("the game's output never reached the sound server");
+
+    switch (fault) {
+    case SoundFault::killed_mid_round: {
+        start_round(game);
+        for (int hit = 0; hit < 3; ++hit)
+            tap(game);
+        server.kill();
+        outcome.away_ticks = ticks_over_away_time(game);
+        server.start();
+        outcome.reopened_ms = wait_for_stream(server, Clock::now());
+        break;
+    }
+    case SoundFault::killed_at_title: {
+        server.kill();
+        server.start();
+        // A player who starts a round at once, with the game still holding its old output.
+        const auto back = Clock::now();
+        start_round(game);
+        outcome.reopened_ms = wait_for_stream(server, back);
+        break;
+    }
+    case SoundFault::absent_at_start: {
+        outcome.away_ticks = ticks_over_away_time(game);
+        server.start();
+        // Between rounds the game leaves the server alone.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        outcome.streams_before_start = server.streams();
+        const auto back = Clock::now();
+        start_round(game);
+        outcome.reopened_ms = wait_for_stream(server, back);
+        break;
+    }
+    case SoundFault::hung_then_closed:
+    case SoundFault::hung_then_sigterm: {
+        start_round(game);
+        tap(game);
+        server.hang(true);
+        tap(game);
+        const auto asked = Clock::now();
+        const bool closed = fault == SoundFault::hung_then_closed;
+        if (closed)
+            game.close_window();
+        outcome.end = game.end_with(closed ? 0 : SIGTERM, 5000);
+        outcome.end_ms = millis(Clock::now() - asked);
+        return outcome;
+    }
+    }
+    if (outcome.reopened_ms)
+        count_hits(game, server, outcome);
+    return outcome;
+}
