@@ -85,8 +85,8 @@ bool sdl_output_playing()
 bool pipewire_has_default_sink()
 {
     char* name = nullptr;
-    SDL_AudioSpec spec{};
-    if (SDL_GetDefaultAudioInfo(&name, &spec, 0) != 0)
+    SDL_AudioSpec format{};
+    if (SDL_GetDefaultAudioInfo(&name, &format, 0) != 0)
         return false;
     SDL_free(name);
     return true;
