@@ -109,14 +109,33 @@ std::optional<double> first_sample_after(const MonitorRecording& recording, Cloc
     return millis(*latency);
 }
 
-void measure_idle(SoundServer::Kind kind, const Xvfb& x, int seconds, const std::string& program,
-                  const std::string& data_dir)
+// The median of a few reads of where the server says the game's sound waits,
+// taken while its stream still plays.
+std::optional<SoundServer::StreamLatency> read_stream_latency(const SoundServer& server)
+{
+    std::vector<double> buffer, sink;
+    for (int read = 0; read < 5; ++read) {
+        if (const auto latency = server.stream_latency()) {
+            buffer.push_back(latency->buffer_ms);
+            sink.push_back(latency->sink_ms);
+        }
+        std::this_thread::sleep_for(milliseconds(100));
+    }
+    if (buffer.empty())
+        return std::nullopt;
+    return SoundServer::StreamLatency{median(buffer), median(sink)};
+}
+
+// With no driver named, the game picks its own, as for a player.
+void measure_idle(SoundServer::Kind kind, const char* driver, const Xvfb& x, int seconds,
+                  const std::string& program, const std::string& data_dir)
 {
     const SoundServer pulse(kind);
-    std::printf("== %s null sink, suspended %d s after the last sound; Xvfb %s\n"
+    std::printf("== %s null sink%s%s, suspended %d s after the last sound; Xvfb %s\n"
                 "each row: %d s, begun %lld s after the last sound; the sink's state read once a second;\n"
                 "CPU in ticks of 1/%ld s\n\n",
-                pulse.name(), SoundServer::suspend_after_seconds, qPrintable(x.name()), seconds,
+                pulse.name(), driver ? ", SDL's driver " : "", driver ? driver : "", SoundServer::suspend_after_seconds,
+                qPrintable(x.name()), seconds,
                 static_cast<long long>(quiet_before_watching.count()), sysconf(_SC_CLK_TCK));
     std::printf("%-20s %-24s %13s %13s %8s %10s\n", "", "sink state", "server CPU", "game CPU", "streams",
                 "SDL device");
@@ -124,7 +143,10 @@ void measure_idle(SoundServer::Kind kind, const Xvfb& x, int seconds, const std:
     print_watch("sound server alone", pulse, nullptr, seconds);
 
     QProcessEnvironment env = pulse.client_env();
-    env.remove("SDL_AUDIODRIVER");
+    if (driver)
+        env.insert("SDL_AUDIODRIVER", driver);
+    else
+        env.remove("SDL_AUDIODRIVER");
     XGame game(x, game_program(program, data_dir, env));
     const auto title_shown = Clock::now();
     std::this_thread::sleep_for(quiet_before_watching);
@@ -132,6 +154,8 @@ void measure_idle(SoundServer::Kind kind, const Xvfb& x, int seconds, const std:
 
     MonitorRecording recording(pulse);
     const Round round = play_round(game);
+    const bool through_pulse = pulse.streams_through_pulse();
+    const auto waits = read_stream_latency(pulse);
     recording.stop();
     std::this_thread::sleep_for(quiet_before_watching);
     print_watch("game after a round", pulse, &game, seconds);
@@ -150,8 +174,17 @@ void measure_idle(SoundServer::Kind kind, const Xvfb& x, int seconds, const std:
         if (const auto latency = first_sample_after(recording, pressed))
             mid_round.push_back(*latency);
     print_summary("hits in mid-round", mid_round, "ms");
-    std::printf("hits in mid-round unheard: %zu of %zu\n\n", round.mid_round.size() - mid_round.size(),
+    std::printf("hits in mid-round unheard: %zu of %zu\n", round.mid_round.size() - mid_round.size(),
                 round.mid_round.size());
+    std::printf("where the sound waits, as the server reports it after the round (median of 5 reads), "
+                "beside SDL's buffer of 10.0 ms:\n");
+    if (waits)
+        std::printf("the game's stream (%s): %.1f ms in its buffer, then %.1f ms in the sink\n\n",
+                    kind == SoundServer::Kind::pipewire ? (through_pulse ? "through pipewire-pulse" : "PipeWire's own")
+                                                        : "PulseAudio",
+                    waits->buffer_ms, waits->sink_ms);
+    else
+        std::printf("the server does not report it\n\n");
 }
 
 void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& program, const std::string& data_dir)
@@ -185,8 +218,10 @@ int main(int argc, char** argv)
     const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
 
     const Xvfb x;
-    for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire})
-        measure_idle(kind, x, seconds, program, data_dir);
+    measure_idle(SoundServer::Kind::pulseaudio, nullptr, x, seconds, program, data_dir);
+    measure_idle(SoundServer::Kind::pipewire, nullptr, x, seconds, program, data_dir);
+    // The driver the game does not pick there, for the comparison.
+    measure_idle(SoundServer::Kind::pipewire, "pulseaudio", x, seconds, program, data_dir);
     std::printf("the sound server failing, then hits %d ms apart (reopened: from the server back to the game's "
                 "stream in it):\n", 250);
     for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire})

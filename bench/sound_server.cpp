@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <sstream>
 #include <thread>
 
@@ -180,6 +181,28 @@ int SoundServer::streams() const
 bool SoundServer::streams_through_pulse() const
 {
     return pactl({"list", "sink-inputs"}).value_or("").find("client.api = \"pipewire-pulse\"") != std::string::npos;
+}
+
+std::optional<SoundServer::StreamLatency> SoundServer::stream_latency() const
+{
+    std::istringstream inputs(pactl({"list", "sink-inputs"}).value_or(""));
+    std::optional<double> buffer, sink;
+    const auto micros_after = [](const std::string& line, const std::string& label) -> std::optional<double> {
+        const auto at = line.find(label);
+        if (at == std::string::npos)
+            return std::nullopt;
+        return std::strtod(line.c_str() + at + label.size(), nullptr) / 1000;
+    };
+    for (std::string line; std::getline(inputs, line) && !(buffer && sink);) {
+        if (!buffer)
+            buffer = micros_after(line, "Buffer Latency: ");
+        if (!sink)
+            sink = micros_after(line, "Sink Latency: ");
+    }
+    // pipewire-pulse says 0 for both, which means it does not know.
+    if (!buffer || !sink || (*buffer == 0 && *sink == 0))
+        return std::nullopt;
+    return StreamLatency{*buffer, *sink};
 }
 
 std::optional<std::string> SoundServer::pactl(const QStringList& args) const
