@@ -140,7 +140,12 @@ bool WaylandSession::start_game()
 {
     stop_game(); // one left over from a case that failed before it began
     QProcessEnvironment game_env = env_;
-    game_env.insert("QT_QPA_PLATFORM", "wayland");
+    // As a sway session has it, and with an X display beside it that is not
+    // there: where the compositor draws frames the game must stay a Wayland
+    // client of its own choice, or it fails to start.
+    game_env.remove("QT_QPA_PLATFORM");
+    game_env.insert("XDG_SESSION_TYPE", "wayland");
+    game_env.insert("DISPLAY", ":4711");
     game_env.insert("SDL_AUDIODRIVER", "dummy");
     game_.setProcessEnvironment(game_env);
     game_.setWorkingDirectory(data_.path());
