@@ -224,6 +224,7 @@ int main(int argc, char** argv)
     measure_idle(SoundServer::Kind::pipewire, "pulseaudio", x, seconds, program, data_dir);
     std::printf("the sound server failing, then hits %d ms apart (reopened: from the server back to the game's "
                 "stream in it):\n", 250);
-    for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire})
+    for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire,
+                            SoundServer::Kind::pulseaudio_beside_pipewire})
         print_faults(kind, x, program, data_dir);
 }
