@@ -64,6 +64,7 @@ private slots:
     void round_times_out_after_25_seconds();
     void frame_keeps_one_size();
     void frame_shows_close_alone();
+    void desktop_knows_the_installed_game();
 
 private:
     // Polls window captures until the check holds or the time is up; returns the last capture.
@@ -298,6 +299,15 @@ void EndToEndTest::frame_shows_close_alone()
         }
         QVERIFY2(buttons == 1, qPrintable(seen));
     }
+}
+
+// By its desktop entry, so the dock shows the game's own icon and name.
+void EndToEndTest::desktop_knows_the_installed_game()
+{
+    const QString app = session_->app_id();
+    if (app.isEmpty())
+        QSKIP("this desktop does not say which application a window is");
+    QCOMPARE(app, QStringLiteral("io.github.zumbrel.Zumbrel.desktop"));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

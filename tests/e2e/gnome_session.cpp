@@ -77,6 +77,12 @@ GnomeSession::GnomeSession(const QString& program, const QString& data_dir) : da
     }
     // Where the settings the test chooses are kept.
     env_.insert("HOME", env_.value("XDG_RUNTIME_DIR"));
+    // The game installed, so that the shell knows it by its desktop entry.
+    const QString prefix = data_.filePath("installed");
+    ChildProcess install({"cmake", "--install", ZUMBREL_BUILD_DIR, "--prefix", prefix}, env_, {}, QProcess::SeparateChannels);
+    if (!install.waitForFinished(60000) || install.exitCode() != 0)
+        return;
+    env_.insert("XDG_DATA_DIRS", prefix + "/share:/usr/local/share:/usr/share");
     env_.insert("XDG_CURRENT_DESKTOP", "GNOME");
     env_.insert("SDL_AUDIODRIVER", "dummy");
     valid_ = start_shell();
