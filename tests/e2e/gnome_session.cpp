@@ -126,7 +126,7 @@ bool GnomeSession::start_shell()
         return false;
 
     // XWayland puts its socket there, and would not make the folder itself.
-    if (QDir().mkpath("/tmp/.X11-unix"))
+    if (!QFile::exists("/tmp/.X11-unix") && QDir().mkpath("/tmp/.X11-unix"))
         ::chmod("/tmp/.X11-unix", 01777);
     shell_ = run_as_user({"gnome-shell", "--headless", "--wayland", "--unsafe-mode", "--virtual-monitor", "1024x768"});
     QJsonArray names;
