@@ -295,7 +295,7 @@ void EndToEndTest::frame_shows_close_alone()
             // Never maximise, at least.
             QVERIFY2(buttons <= 2, qPrintable(seen));
             QEXPECT_FAIL("", "GNOME 44 and later frame X11 windows with GTK's title bar, which shows minimise "
-                             "for every window that is not a dialog, whatever its hints", Continue);
+                             "for every window with no parent, whatever its hints", Continue);
         }
         QVERIFY2(buttons == 1, qPrintable(seen));
     }
