@@ -17,6 +17,10 @@ test_packages=(
   build-essential dpkg-dev debhelper desktop-file-utils appstream libglib2.0-bin lintian
   pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
 )
+# The GNOME leg of the end-to-end tests, on the release whose desktop it is.
+if grep -q '^VERSION_CODENAME=trixie' /etc/os-release 2>/dev/null; then
+  test_packages+=(gnome-shell gnome-settings-daemon)
+fi
 
 install_missing() {
   local missing=()

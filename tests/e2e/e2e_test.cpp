@@ -63,6 +63,8 @@ private slots:
     void full_score_ends_the_round();
     void round_times_out_after_25_seconds();
     void frame_keeps_one_size();
+    void frame_shows_close_alone();
+    void desktop_knows_the_installed_game();
 
 private:
     // Polls window captures until the check holds or the time is up; returns the last capture.
@@ -146,6 +148,7 @@ void EndToEndTest::init()
 
 void EndToEndTest::cleanup()
 {
+    session_->use_button_layout({});
     session_->stop_game();
 }
 
@@ -231,34 +234,80 @@ void EndToEndTest::frame_keeps_one_size()
     const QList<GameSession::FrameAction> actions = session_->frame_actions();
     if (actions.isEmpty())
         QSKIP("no frame here that the player could act on");
-    for (const GameSession::FrameAction& action : actions) {
-        QElapsedTimer clock;
-        action.act();
-        clock.start();
-        // Watched the whole time, so that a size shown only for a moment is seen and timed.
-        qint64 other_size_ms = 0;
-        qint64 last_ms = 0;
-        QSize other_size;
-        for (const int check_ms : {200, 1500}) {
-            QSize seen;
-            while ((last_ms = clock.elapsed()) < check_ms) {
-                seen = session_->capture().size();
-                if (seen != QSize(296, 375)) {
-                    other_size = seen;
-                    other_size_ms += clock.elapsed() - last_ms;
+    // Under each button layout, so that a click lands where each would put a
+    // maximise button; how many buttons each shows is frame_shows_close_alone's.
+    QStringList layouts = session_->button_layouts();
+    if (layouts.isEmpty())
+        layouts = {QString()};
+    for (const QString& layout : layouts) {
+        session_->use_button_layout(layout);
+        if (!layout.isEmpty())
+            QThread::msleep(1500);
+        for (GameSession::FrameAction action : actions) {
+            if (!layout.isEmpty())
+                action.name += " under " + layout;
+            QElapsedTimer clock;
+            action.act();
+            clock.start();
+            // Watched the whole time, so that a size shown only for a moment is seen and timed.
+            qint64 other_size_ms = 0;
+            qint64 last_ms = 0;
+            QSize other_size;
+            for (const int check_ms : {200, 1500}) {
+                QSize seen;
+                while ((last_ms = clock.elapsed()) < check_ms) {
+                    seen = session_->capture().size();
+                    if (seen != QSize(296, 375)) {
+                        other_size = seen;
+                        other_size_ms += clock.elapsed() - last_ms;
+                    }
                 }
+                seen = session_->capture().size();
+                QVERIFY2(seen == QSize(296, 375), qPrintable(QStringLiteral("%1 ms after the %2: %3 x %4")
+                    .arg(check_ms).arg(action.name).arg(seen.width()).arg(seen.height())));
+                const std::optional<int> buttons = layout.isEmpty() ? session_->frame_buttons() : std::nullopt;
+                QVERIFY2(buttons.value_or(1) == 1, qPrintable(QStringLiteral("%1 ms after the %2: %3 buttons")
+                    .arg(check_ms).arg(action.name).arg(buttons.value_or(1))));
             }
-            seen = session_->capture().size();
-            QVERIFY2(seen == QSize(296, 375), qPrintable(QStringLiteral("%1 ms after the %2: %3 x %4")
-                .arg(check_ms).arg(action.name).arg(seen.width()).arg(seen.height())));
-            const std::optional<int> buttons = session_->frame_buttons();
-            QVERIFY2(buttons.value_or(1) == 1, qPrintable(QStringLiteral("%1 ms after the %2: %3 buttons")
-                .arg(check_ms).arg(action.name).arg(buttons.value_or(1))));
+            if (other_size_ms > 0)
+                qInfo("after the %s the window showed %d x %d for about %lld ms", qPrintable(action.name),
+                      other_size.width(), other_size.height(), other_size_ms);
         }
-        if (other_size_ms > 0)
-            qInfo("after the %s the window showed %d x %d for about %lld ms", qPrintable(action.name),
-                  other_size.width(), other_size.height(), other_size_ms);
     }
+}
+
+// Under each button layout of the desktop's, the default and one that adds
+// minimise and maximise, as players choose.
+void EndToEndTest::frame_shows_close_alone()
+{
+    const QStringList layouts = session_->button_layouts();
+    if (layouts.isEmpty())
+        QSKIP("no desktop settings here that choose the frame's buttons");
+    for (const QString& layout : layouts) {
+        session_->use_button_layout(layout);
+        // The frame draws itself again once the settings have reached it.
+        QThread::msleep(1500);
+        const QString name = layout.isEmpty() ? QStringLiteral("the default layout") : layout;
+        QVERIFY2(session_->caption_whole(), qPrintable("caption cut under " + name));
+        const int buttons = session_->frame_buttons().value_or(0);
+        const QString seen = QStringLiteral("%1 buttons under %2").arg(buttons).arg(name);
+        if (layout.contains(QLatin1String("minimize"))) {
+            // Never maximise, at least.
+            QVERIFY2(buttons <= 2, qPrintable(seen));
+            QEXPECT_FAIL("", "GNOME 44 and later frame X11 windows with GTK's title bar, which shows minimise "
+                             "for every window with no parent, whatever its hints", Continue);
+        }
+        QVERIFY2(buttons == 1, qPrintable(seen));
+    }
+}
+
+// By its desktop entry, so the dock shows the game's own icon and name.
+void EndToEndTest::desktop_knows_the_installed_game()
+{
+    const QString app = session_->app_id();
+    if (app.isEmpty())
+        QSKIP("this desktop does not say which application a window is");
+    QCOMPARE(app, QStringLiteral("io.github.zumbrel.Zumbrel.desktop"));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

@@ -37,8 +37,16 @@ public:
     virtual QList<FrameAction> frame_actions() { return {}; }
     // How many buttons the frame shows right of the caption; none if unread.
     virtual std::optional<int> frame_buttons() const { return std::nullopt; }
+    // The desktop's button layouts under which the frame is to show close
+    // alone ("" its default), and the way to choose one; none if it has none.
+    virtual QStringList button_layouts() const { return {}; }
+    virtual void use_button_layout(const QString&) {}
+    // Whether the frame shows the caption "Zumbrel" whole; true if unread.
+    virtual bool caption_whole() const { return true; }
+    // Which installed application the desktop takes the window for; empty if unread.
+    virtual QString app_id() const { return {}; }
 };
 
 // The session that ZUMBREL_E2E_DISPLAY names: "x11" (the default), "wayland"
-// (sway), "weston" (with XWayland) or "weston-wayland" (without).
+// (sway), "weston" (with XWayland), "weston-wayland" (without) or "gnome".
 std::unique_ptr<GameSession> make_game_session(const QString& program, const QString& data_dir);

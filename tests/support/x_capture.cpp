@@ -1,11 +1,21 @@
 #include "x_capture.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
 
 template <typename Reply> using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* const reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
+}
 
 } // namespace
 
@@ -30,4 +40,24 @@ QImage capture_window(xcb_connection_t* connection, xcb_window_t window, QRect a
     return QImage(xcb_get_image_data(reply.get()), area.width(), area.height(), area.width() * 4,
                   QImage::Format_RGB32)
         .copy();
+}
+
+void request_full_screen(const QString& display, xcb_window_t window)
+{
+    xcb_connection_t* const connection = xcb_connect(display.toLatin1().constData(), nullptr);
+    if (!xcb_connection_has_error(connection)) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = atom(connection, "_NET_WM_STATE");
+        message.data.data32[0] = 1; // add
+        message.data.data32[1] = atom(connection, "_NET_WM_STATE_FULLSCREEN");
+        message.data.data32[3] = 1; // from an application
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection);
+    }
+    xcb_disconnect(connection);
 }
