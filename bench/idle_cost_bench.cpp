@@ -189,13 +189,13 @@ void measure_idle(SoundServer::Kind kind, const char* driver, const Xvfb& x, int
 
 void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& program, const std::string& data_dir)
 {
-    std::printf("%-10s %-34s %12s %12s %16s %s\n", "server", "fault", "heard after", "reopened", "game CPU away",
-                "SIGTERM");
+    std::printf("%s:\n%-34s %12s %12s %16s %s\n", SoundServer::name(kind), "fault", "heard after", "reopened",
+                "game CPU away", "end");
     for (const SoundFault fault :
          {SoundFault::killed_mid_round, SoundFault::killed_at_title, SoundFault::absent_at_start, SoundFault::hung_then_closed,
                                            SoundFault::hung_then_sigterm}) {
         const SoundFaultOutcome o = play_through(fault, kind, x, program, data_dir);
-        std::printf("%-10s %-34s ", SoundServer::name(kind), describe(fault));
+        std::printf("%-34s ", describe(fault));
         if (o.end) {
             std::printf("%12s %12s %16s %s after %.0f ms, exit %d\n", "-", "-", "-",
                         o.end->timed_out ? "still running" : o.end->crashed ? "crashed" : "ended", o.end_ms,
