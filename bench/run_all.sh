@@ -28,8 +28,8 @@ machine "key to pixels, game and floor"
 "$build/bench/zumbrel_key_to_pixels_bench" 500
 machine "sound device"
 SDL_AUDIODRIVER=dummy "$build/bench/zumbrel_sound_bench"
-machine "audio buffers through a PulseAudio null sink, both cores busy"
-"$build/bench/zumbrel_audio_buffer_bench" 40 4 512 441 256
+machine "audio buffers through PulseAudio and PipeWire null sinks, both cores busy"
+"$build/bench/zumbrel_audio_buffer_bench" 20 2 512 441 256
 machine "start-up, game and floor, three audio set-ups"
 "$build/bench/zumbrel_start_up_bench" 21
 machine "idle cost, key to first sample and sound server faults, PulseAudio and PipeWire null sinks"
