@@ -24,7 +24,7 @@ chown -R builder: "$out"
 # give them.
 cd "$out"
 dpkg-deb -x zumbrel_*_"$arch".deb deb
-declare -A machine=([arm64]="ARM aarch64" [s390x]="IBM S/390" [ppc64el]="64-bit PowerPC")
+declare -A machine=([arm64]="ARM aarch64")
 file deb/usr/games/zumbrel | grep -q "${machine[$arch]:?no machine name known for $arch}"
 mkdir -p sums/icons && cp -r deb/usr/share/zumbrel sums/data
 for icon in deb/usr/share/icons/hicolor/*/apps/*.png; do
