@@ -70,14 +70,18 @@ exec_value=$(packaged "applications/$app_id.desktop" | sed -n 's/^Exec=//p')
 [ "$exec_value" = /usr/games/zumbrel ] || fail "packaged launcher has Exec=$exec_value"
 for file in games/zumbrel lib/games/zumbrel/zumbrel-sound.so; do
   dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/$file" >"$work/elf"
-  ! readelf -S -W "$work/elf" | grep -qF .comment || fail "the packaged $file keeps its .comment section"
+  readelf -S -W "$work/elf" >"$work/sections"
+  ! grep -qF .comment "$work/sections" || fail "the packaged $file keeps its .comment section"
 done
+# Read into a file first: a grep that stops at its first match would leave tar
+# to die of SIGPIPE, which pipefail turns into a failed check.
+packaged "metainfo/$app_id.metainfo.xml" >"$work/metainfo"
 # Software centres show the newest AppStream release as the installed version.
 version=$(dpkg-deb -f "$deb" Version)
-newest_release=$(packaged "metainfo/$app_id.metainfo.xml" | grep -m1 -o '<release version="[^"]*"' | cut -d'"' -f2 || true)
+newest_release=$(grep -m1 -o '<release version="[^"]*"' "$work/metainfo" | cut -d'"' -f2 || true)
 [ "$newest_release" = "$version" ] || fail "metainfo's newest release is '$newest_release', the package is $version"
 # With parental controls on, software centres hide an app that has no rating.
-packaged "metainfo/$app_id.metainfo.xml" | grep -q '<content_rating type="oars-1\.1">' || fail "no OARS content rating"
+grep -q '<content_rating type="oars-1\.1">' "$work/metainfo" || fail "no OARS content rating"
 packaged doc/zumbrel/changelog.gz | gunzip >"$work/changelog"
 for field in Version Maintainer; do
   from_changelog=$(dpkg-parsechangelog -l "$work/changelog" -S "$field")
