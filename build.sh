@@ -53,7 +53,9 @@ case "${1:-}" in
   test)
     install_missing "${play_packages[@]}" "${test_packages[@]}"
     build -DBUILD_TESTING=ON -DZUMBREL_BENCHMARKS=ON
-    ctest --test-dir build --output-on-failure
+    # Run from a GNOME desktop, the game would draw its own caption in every
+    # X11 test; only the GNOME leg is to see one, and it names its desktop.
+    env -u XDG_CURRENT_DESKTOP ctest --test-dir build --output-on-failure
     ;;
   *)
     echo "usage: $0 play|test|deps" >&2

@@ -40,6 +40,13 @@ void lay_out(QLabel& label, const LabelLook& look)
     label.setPalette(palette);
 }
 
+Qt::WindowFlags flags_for(WindowFrame frame)
+{
+    if (frame == WindowFrame::own)
+        return Qt::Window | Qt::FramelessWindowHint;
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+}
+
 QColor to_qcolor(game::Colour colour)
 {
     return QColor(game::red_of(colour), game::green_of(colour), game::blue_of(colour));
@@ -47,15 +54,18 @@ QColor to_qcolor(game::Colour colour)
 
 } // namespace
 
-Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                  | Qt::WindowCloseButtonHint)
+Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report, WindowFrame frame)
+    : QWidget(nullptr, flags_for(frame))
     , sounds_(sounds)
     , fatal_report_(std::move(fatal_report))
+    , window_size_(client_size + QSize(0, frame == WindowFrame::own ? own_caption_height : 0))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zumbrel"));
-    setFixedSize(client_size);
+    setFixedSize(window_size_);
+    client_area_.setGeometry(QRect(QPoint(0, window_size_.height() - client_size.height()), client_size));
+    if (frame == WindowFrame::own)
+        caption_.emplace(this);
     setWindowIcon(QIcon(QStringLiteral(":/zumbrel-32.png")));
 
     const QColor red(255, 0, 0);
@@ -167,8 +177,8 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     // A maximised Wayland window must keep the size it was given until the
     // compositor has taken the state back, or the compositor may end the game.
-    if (event->size() != client_size && !(windowState() & refused_states))
-        resize(client_size);
+    if (event->size() != window_size_ && !(windowState() & refused_states))
+        resize(window_size_);
     QWidget::resizeEvent(event);
 }
 

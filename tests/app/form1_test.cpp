@@ -1,6 +1,8 @@
 #include "app/first_frame.h"
 #include "app/form1.h"
+#include "app/own_caption.h"
 #include "app/platform_choice.h"
+#include "app/window_frame.h"
 #include "../support/picture_folder.h"
 #include "../support/recording_sound_device.h"
 
@@ -46,6 +48,15 @@ private:
     QStringList& order_;
 };
 
+bool has_ink(const QImage& image, const QRect& area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                return true;
+    return false;
+}
+
 } // namespace
 
 class Form1Test : public QObject {
@@ -54,7 +65,12 @@ class Form1Test : public QObject {
 private slots:
     void init();
     void cleanup();
+    void window_frame_data();
     void window_frame();
+    void own_caption_closes_from_its_box_alone_data();
+    void own_caption_closes_from_its_box_alone();
+    void frame_for_the_desktop_data();
+    void frame_for_the_desktop();
     void first_frame_hook_runs_once_after_the_drawing();
     void frame_requests_are_undone_data();
     void frame_requests_are_undone();
@@ -126,14 +142,103 @@ void Form1Test::cleanup()
     pictures_.reset();
 }
 
+void Form1Test::window_frame_data()
+{
+    QTest::addColumn<WindowFrame>("frame");
+    QTest::addColumn<int>("caption_height");
+    QTest::newRow("desktop's frame") << WindowFrame::desktops << 0;
+    QTest::newRow("own caption") << WindowFrame::own << own_caption_height;
+}
+
 void Form1Test::window_frame()
 {
-    QCOMPARE(form_->windowTitle(), QString("Zumbrel"));
-    QCOMPARE(form_->size(), QSize(296, 375));
-    QCOMPARE(form_->minimumSize(), form_->maximumSize());
-    const Qt::WindowFlags flags = form_->windowFlags();
-    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QFETCH(WindowFrame, frame);
+    QFETCH(int, caption_height);
+    const QImage desktops_client = form_->grab().toImage();
+    Form1 form(sounds_, [this](const QString& message) { reports_ << message; }, frame);
+    form.Form_Load();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.windowTitle(), QString("Zumbrel"));
+    QCOMPARE(form.size(), QSize(296, 375 + caption_height));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    const Qt::WindowFlags flags = form.windowFlags();
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(bool(flags & Qt::FramelessWindowHint), caption_height > 0);
+    QCOMPARE(bool(flags & Qt::WindowCloseButtonHint), caption_height == 0);
+    QCOMPARE(form.findChild<OwnCaption*>() != nullptr, caption_height > 0);
+    // Below the caption, the client area is drawn as without one.
+    const QImage image = form.grab().toImage();
+    QCOMPARE(image.copy(0, caption_height, 296, 375), desktops_client);
+    if (caption_height > 0) {
+        // The title in the middle, the close box at the right, and no other ink.
+        const QRect box = form.findChild<OwnCaption*>()->close_box();
+        QVERIFY(has_ink(image, {98, 0, 100, caption_height}));
+        QVERIFY(has_ink(image, box));
+        QVERIFY(!has_ink(image, {0, 0, 98, caption_height}));
+        QVERIFY(!has_ink(image, {198, 0, box.left() - 198, caption_height}));
+    }
+    // Resized by the platform, it takes its one size back.
+    form.windowHandle()->resize(500, 420);
+    QTRY_COMPARE(form.size(), QSize(296, 375 + caption_height));
+}
+
+void Form1Test::own_caption_closes_from_its_box_alone_data()
+{
+    QTest::addColumn<bool>("press_in_box");
+    QTest::addColumn<bool>("release_in_box");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("click on the box") << true << true << Qt::LeftButton << true;
+    QTest::newRow("pressed on the box, let go off it") << true << false << Qt::LeftButton << false;
+    QTest::newRow("pressed off the box, let go on it") << false << true << Qt::LeftButton << false;
+    QTest::newRow("right click on the box") << true << true << Qt::RightButton << false;
+}
+
+void Form1Test::own_caption_closes_from_its_box_alone()
+{
+    QFETCH(bool, press_in_box);
+    QFETCH(bool, release_in_box);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, closes);
+    RecordingSoundDevice sounds;
+    Form1 form(sounds, [this](const QString& message) { reports_ << message; }, WindowFrame::own);
+    form.Form_Load();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* const caption = form.findChild<OwnCaption*>();
+    const QPoint in_box = caption->close_box().center();
+    const QPoint off_box(60, own_caption_height / 2);
+    QTest::mousePress(caption, button, {}, press_in_box ? in_box : off_box);
+    QTest::mouseRelease(caption, button, {}, release_in_box ? in_box : off_box);
+    QCOMPARE(form.isVisible(), !closes);
+    QCOMPARE(sounds.commands.back(), std::string(closes ? "close p2" : "open sh-hit2.wav alias p2"));
+    // The keys still go where they went, whatever the caption saw.
+    if (!closes)
+        QCOMPARE(QApplication::focusWidget(), form.findChild<QWidget*>("Picture2"));
+}
+
+void Form1Test::frame_for_the_desktop_data()
+{
+    QTest::addColumn<QString>("current_desktop");
+    QTest::addColumn<WindowFrame>("frame");
+    QTest::newRow("GNOME") << "GNOME" << WindowFrame::own;
+    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << WindowFrame::own;
+    QTest::newRow("GNOME Classic") << "GNOME-Classic:GNOME" << WindowFrame::own;
+    QTest::newRow("GNOME first of two") << "GNOME:Unity" << WindowFrame::own;
+    QTest::newRow("KDE") << "KDE" << WindowFrame::desktops;
+    QTest::newRow("sway") << "sway" << WindowFrame::desktops;
+    QTest::newRow("a name that only starts with GNOME") << "GNOME-Flashback" << WindowFrame::desktops;
+    QTest::newRow("a name that only ends with GNOME") << "X-GNOME" << WindowFrame::desktops;
+    QTest::newRow("no desktop named") << "" << WindowFrame::desktops;
+    QTest::newRow("empty names") << "::" << WindowFrame::desktops;
+}
+
+void Form1Test::frame_for_the_desktop()
+{
+    QFETCH(QString, current_desktop);
+    QFETCH(WindowFrame, frame);
+    QCOMPARE(frame_for_desktop(current_desktop.toStdString()), frame);
 }
 
 // The sound libraries load from the hook; run inside the expose, they would
@@ -211,7 +316,7 @@ void Form1Test::platform_for_the_frame()
 void Form1Test::geometry_and_drawing_order()
 {
     QStringList order;
-    for (QObject* child : form_->children())
+    for (QObject* child : control<QWidget>("Shape4").parentWidget()->children())
         if (child->isWidgetType())
             order << child->objectName();
     QStringList expected;

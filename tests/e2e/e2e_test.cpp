@@ -291,12 +291,6 @@ void EndToEndTest::frame_shows_close_alone()
         QVERIFY2(session_->caption_whole(), qPrintable("caption cut under " + name));
         const int buttons = session_->frame_buttons().value_or(0);
         const QString seen = QStringLiteral("%1 buttons under %2").arg(buttons).arg(name);
-        if (layout.contains(QLatin1String("minimize"))) {
-            // Never maximise, at least.
-            QVERIFY2(buttons <= 2, qPrintable(seen));
-            QEXPECT_FAIL("", "GNOME 44 and later frame X11 windows with GTK's title bar, which shows minimise "
-                             "for every window with no parent, whatever its hints", Continue);
-        }
         QVERIFY2(buttons == 1, qPrintable(seen));
     }
 }

@@ -3,6 +3,8 @@
 #include "game_process.h"
 #include "x_capture.h"
 
+#include "app/window_frame.h"
+
 #include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -172,8 +174,10 @@ std::optional<GnomeSession::Window> GnomeSession::window() const
         "app: imports.gi.Shell.WindowTracker.get_default().get_window_app(w)?.get_id() ?? ''}; })()").toUtf8()).object();
     if (!found.value("focus").toBool())
         return std::nullopt;
-    return Window{rect_of(found.value("frame")), rect_of(found.value("client")), found.value("id").toString(),
-                  found.value("app").toString()};
+    // Under GNOME the game's own caption is part of its X window.
+    QRect client = rect_of(found.value("client"));
+    client.setTop(client.top() + own_caption_height);
+    return Window{rect_of(found.value("frame")), client, found.value("id").toString(), found.value("app").toString()};
 }
 
 QImage GnomeSession::screen_area(QRect area) const
