@@ -174,7 +174,10 @@ void Form1Test::window_frame()
         // The title in the middle, the close box at the right, and no other ink.
         const QRect box = form.findChild<OwnCaption*>()->close_box();
         QVERIFY(has_ink(image, {98, 0, 100, caption_height}));
-        QVERIFY(has_ink(image, box));
+        // A cross: ink at both of its upper ends, a third of the box in.
+        const int end = box.width() / 3;
+        QVERIFY(has_ink(image, {box.left() + end - 1, box.top() + end - 1, 3, 3}));
+        QVERIFY(has_ink(image, {box.right() - end - 1, box.top() + end - 1, 3, 3}));
         QVERIFY(!has_ink(image, {0, 0, 98, caption_height}));
         QVERIFY(!has_ink(image, {198, 0, box.left() - 198, caption_height}));
     }
@@ -187,19 +190,24 @@ void Form1Test::own_caption_closes_from_its_box_alone_data()
 {
     QTest::addColumn<bool>("press_in_box");
     QTest::addColumn<bool>("release_in_box");
-    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::MouseButton>("pressed");
+    QTest::addColumn<Qt::MouseButton>("released");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("click on the box") << true << true << Qt::LeftButton << true;
-    QTest::newRow("pressed on the box, let go off it") << true << false << Qt::LeftButton << false;
-    QTest::newRow("pressed off the box, let go on it") << false << true << Qt::LeftButton << false;
-    QTest::newRow("right click on the box") << true << true << Qt::RightButton << false;
+    const Qt::MouseButton left = Qt::LeftButton, right = Qt::RightButton;
+    QTest::newRow("click on the box") << true << true << left << left << true;
+    QTest::newRow("pressed on the box, let go off it") << true << false << left << left << false;
+    QTest::newRow("pressed off the box, let go on it") << false << true << left << left << false;
+    QTest::newRow("right click on the box") << true << true << right << right << false;
+    QTest::newRow("right press, left release on the box") << true << true << right << left << false;
+    QTest::newRow("left press, right release on the box") << true << true << left << right << false;
 }
 
 void Form1Test::own_caption_closes_from_its_box_alone()
 {
     QFETCH(bool, press_in_box);
     QFETCH(bool, release_in_box);
-    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::MouseButton, pressed);
+    QFETCH(Qt::MouseButton, released);
     QFETCH(bool, closes);
     RecordingSoundDevice sounds;
     Form1 form(sounds, [this](const QString& message) { reports_ << message; }, WindowFrame::own);
@@ -209,8 +217,8 @@ void Form1Test::own_caption_closes_from_its_box_alone()
     auto* const caption = form.findChild<OwnCaption*>();
     const QPoint in_box = caption->close_box().center();
     const QPoint off_box(60, own_caption_height / 2);
-    QTest::mousePress(caption, button, {}, press_in_box ? in_box : off_box);
-    QTest::mouseRelease(caption, button, {}, release_in_box ? in_box : off_box);
+    QTest::mousePress(caption, pressed, {}, press_in_box ? in_box : off_box);
+    QTest::mouseRelease(caption, released, {}, release_in_box ? in_box : off_box);
     QCOMPARE(form.isVisible(), !closes);
     QCOMPARE(sounds.commands.back(), std::string(closes ? "close p2" : "open sh-hit2.wav alias p2"));
     // The keys still go where they went, whatever the caption saw.
