@@ -9,10 +9,12 @@
 #include <QRect>
 #include <QWidget>
 
+#include "app/layout.h"
+
 namespace {
 
-constexpr QSize client_size{296, 375};
-constexpr QRect strip{76, 357, 201, 8};
+// Where the game's window has its life bar.
+constexpr QRect strip = layout::Shape3.translated(layout::client_area.topLeft());
 
 class FloorWindow : public QWidget {
     Q_OBJECT
@@ -21,8 +23,8 @@ public:
     FloorWindow()
     {
         setWindowTitle(QStringLiteral("Zumbrel floor"));
-        setFixedSize(client_size);
-        label_.move(163, 337);
+        setFixedSize(layout::window_size);
+        label_.move(layout::連打回.topLeft() + layout::client_area.topLeft());
     }
 
 protected:

@@ -57,7 +57,7 @@ xcb_keycode_t keycode_of(xcb_connection_t* connection, xcb_keysym_t keysym)
 
 bool overlaps(const xcb_rectangle_t& r, const Area& a)
 {
-    return r.x < a.x + a.width && a.x < r.x + r.width && r.y < a.y + a.height && a.y < r.y + r.height;
+    return a.intersects(QRect(r.x, r.y, r.width, r.height));
 }
 
 void round_trip(xcb_connection_t* connection)
@@ -156,18 +156,18 @@ bool XGame::shows_title()
     const Area& a = picture_area;
     auto* const image = xcb_get_image_reply(
         connection_,
-        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, static_cast<std::int16_t>(a.x),
-                      static_cast<std::int16_t>(a.y), static_cast<std::uint16_t>(a.width),
-                      static_cast<std::uint16_t>(a.height), ~0u),
+        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, static_cast<std::int16_t>(a.x()),
+                      static_cast<std::int16_t>(a.y()), static_cast<std::uint16_t>(a.width()),
+                      static_cast<std::uint16_t>(a.height()), ~0u),
         nullptr);
     if (!image)
         return false;
     // A 24-bit Xvfb screen keeps each pixel as 32-bit xRGB, as QImage's RGB32 does.
     const auto* const pixels = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image));
-    bool same = xcb_get_image_data_length(image) == a.width * a.height * 4;
-    for (int y = 0; same && y < std::min(a.height, title_.height()); ++y)
-        for (int x = 0; same && x < std::min(a.width, title_.width()); ++x)
-            same = ((pixels[y * a.width + x] ^ title_.pixel(x, y)) & 0xFFFFFF) == 0;
+    bool same = xcb_get_image_data_length(image) == a.width() * a.height() * 4;
+    for (int y = 0; same && y < std::min(a.height(), title_.height()); ++y)
+        for (int x = 0; same && x < std::min(a.width(), title_.width()); ++x)
+            same = ((pixels[y * a.width() + x] ^ title_.pixel(x, y)) & 0xFFFFFF) == 0;
     std::free(image);
     return same;
 }
@@ -215,8 +215,8 @@ void XGame::click(const Area& area)
 {
     auto* const where = xcb_translate_coordinates_reply(
         connection_,
-        xcb_translate_coordinates(connection_, window_, root_, static_cast<std::int16_t>(area.x + area.width / 2),
-                                  static_cast<std::int16_t>(area.y + area.height / 2)),
+        xcb_translate_coordinates(connection_, window_, root_, static_cast<std::int16_t>(area.center().x()),
+                                  static_cast<std::int16_t>(area.center().y())),
         nullptr);
     if (!where)
         give_up("cannot find the window on the screen");

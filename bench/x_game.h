@@ -3,6 +3,8 @@
 #include "child_process.h"
 #include "xvfb.h"
 
+#include "app/layout.h"
+
 #include <QImage>
 #include <QProcessEnvironment>
 
@@ -17,17 +19,12 @@
 #include <string>
 
 // A rectangle in the window's own coordinates.
-struct Area {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
+using Area = QRect;
 
 // Where the window's design puts the controls the benches look at.
-inline constexpr Area picture_area{17, 133, 265, 201};
-inline constexpr Area bar_area{76, 357, 201, 8};
-inline constexpr Area start_button_area{8, 96, 281, 25};
+inline constexpr Area picture_area = layout::Picture2.translated(layout::client_area.topLeft());
+inline constexpr Area bar_area = layout::Shape3.translated(layout::client_area.topLeft());
+inline constexpr Area start_button_area = layout::start_btn.translated(layout::client_area.topLeft());
 
 // A program to start in Xvfb: where, in which environment, the title of its
 // window, and the picture that window shows once started, if it has one.
