@@ -1,19 +1,19 @@
-#include "game_session.h"
+#include "desktop.h"
+
+#include "app/layout.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace {
 
-const QRect start_button_area{8, 96, 281, 25};
-const QRect picture_area{17, 133, 265, 201};
-constexpr int bar_left = 76;
 constexpr int bar_row = 360;
 
 struct Bar {
@@ -21,11 +21,14 @@ struct Bar {
     QRgb colour = 0;
 };
 
-Bar bar_in(const QImage& window)
+Bar bar_in(const QImage& client)
 {
-    const QRgb colour = window.pixel(bar_left, bar_row);
+    const int left = layout::Shape3.left();
+    if (!client.rect().contains(left, bar_row))
+        return {};
+    const QRgb colour = client.pixel(left, bar_row);
     int width = 0;
-    while (bar_left + width < window.width() && window.pixel(bar_left + width, bar_row) == colour)
+    while (left + width < client.width() && client.pixel(left + width, bar_row) == colour)
         ++width;
     return {width, colour};
 }
@@ -46,6 +49,42 @@ Bar bar_after(int hits)
     return {201 - hits, qRgb(hits, 255 - hits, 0)};
 }
 
+// The client area of a capture of the whole window: whatever the window's
+// size, its edges and caption are around it.
+QImage client_of(const QImage& window)
+{
+    return window.copy(QRect(layout::client_area.topLeft(), window.size() - (layout::window_size - layout::client_size)));
+}
+
+// The window as Qt's offscreen platform draws it, active, in the data folder.
+QImage reference_window()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("window.png");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    ChildProcess tool({ZUMBREL_WINDOW_REFERENCE, file}, env, ZUMBREL_DATA_DIR);
+    tool.waitForFinished(30000);
+    return QImage(file).convertToFormat(QImage::Format_RGB32);
+}
+
+// The pixels of `a` outside `skip` that differ from `b`'s, and the rectangle round them.
+QString differences(const QImage& a, const QImage& b, QRect skip = {})
+{
+    if (a.size() != b.size())
+        return QStringLiteral("sizes %1 x %2 and %3 x %4").arg(a.width()).arg(a.height()).arg(b.width()).arg(b.height());
+    int count = 0;
+    QRect around;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && !skip.contains(x, y)) {
+                ++count;
+                around |= QRect(x, y, 1, 1);
+            }
+    return count == 0 ? QString() : QStringLiteral("%1 pixels within %2,%3 %4 x %5").arg(count)
+        .arg(around.x()).arg(around.y()).arg(around.width()).arg(around.height());
+}
+
 } // namespace
 
 class EndToEndTest : public QObject {
@@ -63,33 +102,43 @@ private slots:
     void full_score_ends_the_round();
     void round_times_out_after_25_seconds();
     void frame_keeps_one_size();
-    void frame_shows_close_alone();
+    void window_is_the_games_own_alone();
     void desktop_knows_the_installed_game();
+    void plays_on_wayland_beside_a_refusing_x_display();
+    void without_a_display_says_so_and_ends();
 
 private:
-    // Polls window captures until the check holds or the time is up; returns the last capture.
+    // The window's client area as the screen shows it; null if not shown.
+    QImage client() const;
+    // Polls captures until the check holds or the time is up; returns the last capture.
     QImage wait_for(const std::function<bool(const QImage&)>& check, int milliseconds = 3000);
     bool bar_is(const Bar& expected, int milliseconds = 3000);
     // Over a short while in which nothing may change it.
     bool bar_stays(const Bar& expected);
-    bool start_enabled(const QImage& window) const;
+    bool start_enabled(const QImage& client) const;
     bool shows_picture(int number, int milliseconds = 3000);
     // Presses Start; whether the button then shows disabled.
     bool start_round();
 
-    std::unique_ptr<GameSession> session_;
+    std::unique_ptr<Desktop> desktop_;
     QImage enabled_button_;
 };
+
+QImage EndToEndTest::client() const
+{
+    const QRect window = desktop_->window();
+    return window.isEmpty() ? QImage() : client_of(desktop_->screen(window));
+}
 
 QImage EndToEndTest::wait_for(const std::function<bool(const QImage&)>& check, int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
-    QImage window = session_->capture();
-    while (!check(window) && !deadline.hasExpired()) {
+    QImage seen = client();
+    while (!check(seen) && !deadline.hasExpired()) {
         QThread::msleep(5);
-        window = session_->capture();
+        seen = client();
     }
-    return window;
+    return seen;
 }
 
 bool EndToEndTest::bar_is(const Bar& expected, int milliseconds)
@@ -110,46 +159,46 @@ bool EndToEndTest::bar_stays(const Bar& expected)
     return bar_is(expected, 0);
 }
 
-bool EndToEndTest::start_enabled(const QImage& window) const
+bool EndToEndTest::start_enabled(const QImage& client) const
 {
-    return window.copy(start_button_area) == enabled_button_;
+    return client.copy(layout::start_btn) == enabled_button_;
 }
 
 bool EndToEndTest::shows_picture(int number, int milliseconds)
 {
     const QImage expected = picture_file(number);
     return !expected.isNull()
-        && wait_for([&](const QImage& w) { return w.copy(picture_area) == expected; }, milliseconds).copy(picture_area)
-            == expected;
+        && wait_for([&](const QImage& w) { return w.copy(layout::Picture2) == expected; }, milliseconds)
+                   .copy(layout::Picture2) == expected;
 }
 
 bool EndToEndTest::start_round()
 {
-    session_->click_start();
+    desktop_->click(desktop_->window().topLeft() + layout::client_area.topLeft() + layout::start_btn.center());
+    desktop_->park_pointer();
     return !start_enabled(wait_for([this](const QImage& w) { return !start_enabled(w); }));
 }
 
 void EndToEndTest::initTestCase()
 {
-    session_ = make_game_session(ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR);
-    QVERIFY2(session_->isValid(), "the display server did not start");
+    desktop_ = make_desktop(qEnvironmentVariable("ZUMBREL_E2E_DESKTOP"), ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR);
+    QVERIFY2(desktop_->isValid(), "the desktop did not start");
 }
 
 void EndToEndTest::init()
 {
-    QVERIFY2(session_->start_game(), "the game's window did not appear");
+    QVERIFY2(desktop_->start_game(), "the game's window did not appear");
     // A loaded machine may take a while over the first frame.
-    const QImage window = wait_for([](const QImage& w) { return w.size() == QSize(296, 375); }, 15000);
-    QCOMPARE(window.size(), QSize(296, 375));
+    const QImage seen = wait_for([](const QImage& w) { return w.size() == layout::client_size; }, 15000);
+    QCOMPARE(seen.size(), layout::client_size);
     QVERIFY2(shows_picture(25, 15000), "the title picture is not on screen");
-    enabled_button_ = session_->capture().copy(start_button_area);
+    enabled_button_ = client().copy(layout::start_btn);
     QVERIFY(bar_is(bar_after(0)));
 }
 
 void EndToEndTest::cleanup()
 {
-    session_->use_button_layout({});
-    session_->stop_game();
+    desktop_->stop_game();
 }
 
 void EndToEndTest::each_press_narrows_and_reddens_the_bar()
@@ -158,7 +207,7 @@ void EndToEndTest::each_press_narrows_and_reddens_the_bar()
     QVERIFY(shows_picture(25)); // Start leaves the picture alone
     // The stage's frames alternate from the first one.
     for (int k = 1; k <= 5; ++k) {
-        session_->tap({"space"});
+        desktop_->tap({"space"});
         QVERIFY2(bar_is(bar_after(k)), qPrintable(QStringLiteral("after press %1").arg(k)));
         QVERIFY2(shows_picture(k % 2 ? 1 : 2), qPrintable(QStringLiteral("after press %1").arg(k)));
     }
@@ -167,7 +216,7 @@ void EndToEndTest::each_press_narrows_and_reddens_the_bar()
 void EndToEndTest::holding_space_counts_once()
 {
     QVERIFY(start_round());
-    session_->hold("space", 1300); // well past the auto-repeat delay
+    desktop_->hold("space", 1300); // well past the auto-repeat delay
     QVERIFY(bar_is(bar_after(1)));
     QVERIFY(bar_stays(bar_after(1)));
 }
@@ -186,29 +235,29 @@ void EndToEndTest::quick_taps_all_count()
 {
     QFETCH(int, delay_ms);
     QVERIFY(start_round());
-    session_->tap(QStringList(150, QStringLiteral("space")), delay_ms);
+    desktop_->tap(QStringList(150, QStringLiteral("space")), delay_ms);
     QVERIFY(bar_is(bar_after(150), 10000));
 }
 
 void EndToEndTest::other_keys_count_nothing()
 {
     QVERIFY(start_round());
-    session_->tap({"space"});
+    desktop_->tap({"space"});
     QVERIFY(bar_is(bar_after(1)));
-    session_->tap({"a", "Return", "b", "shift+x", "Escape", "1"}, 12);
-    session_->hold("z", 1200);
+    desktop_->tap({"a", "Return", "b", "shift+x", "Escape", "1"}, 12);
+    desktop_->hold("z", 1200);
     QVERIFY(bar_stays(bar_after(1)));
 }
 
 void EndToEndTest::full_score_ends_the_round()
 {
     QVERIFY(start_round());
-    session_->tap(QStringList(200, QStringLiteral("space")), 8);
+    desktop_->tap(QStringList(200, QStringLiteral("space")), 8);
     QVERIFY(bar_is({1, qRgb(200, 55, 0)}, 10000));
     QVERIFY(shows_picture(24));
     QVERIFY(start_enabled(wait_for([this](const QImage& w) { return start_enabled(w); })));
 
-    session_->tap({"space", "space"});
+    desktop_->tap({"space", "space"});
     QVERIFY(bar_stays({1, qRgb(200, 55, 0)}));
 }
 
@@ -217,7 +266,7 @@ void EndToEndTest::round_times_out_after_25_seconds()
     QElapsedTimer clock;
     clock.start();
     QVERIFY(start_round());
-    session_->tap({"space", "space", "space"}, 12);
+    desktop_->tap({"space", "space", "space"}, 12);
     QVERIFY(bar_is(bar_after(3)));
 
     QVERIFY(start_enabled(wait_for([this](const QImage& w) { return start_enabled(w); }, 30000)));
@@ -229,79 +278,102 @@ void EndToEndTest::round_times_out_after_25_seconds()
     QVERIFY(bar_is({201, qRgb(3, 252, 0)}));
 }
 
+// What a player does to a title bar and a frame to make a window bigger.
 void EndToEndTest::frame_keeps_one_size()
 {
-    const QList<GameSession::FrameAction> actions = session_->frame_actions();
-    if (actions.isEmpty())
-        QSKIP("no frame here that the player could act on");
-    // Under each button layout, so that a click lands where each would put a
-    // maximise button; how many buttons each shows is frame_shows_close_alone's.
-    QStringList layouts = session_->button_layouts();
-    if (layouts.isEmpty())
-        layouts = {QString()};
-    for (const QString& layout : layouts) {
-        session_->use_button_layout(layout);
-        if (!layout.isEmpty())
-            QThread::msleep(1500);
-        for (GameSession::FrameAction action : actions) {
-            if (!layout.isEmpty())
-                action.name += " under " + layout;
-            QElapsedTimer clock;
-            action.act();
-            clock.start();
-            // Watched the whole time, so that a size shown only for a moment is seen and timed.
-            qint64 other_size_ms = 0;
-            qint64 last_ms = 0;
-            QSize other_size;
-            for (const int check_ms : {200, 1500}) {
-                QSize seen;
-                while ((last_ms = clock.elapsed()) < check_ms) {
-                    seen = session_->capture().size();
-                    if (seen != QSize(296, 375)) {
-                        other_size = seen;
-                        other_size_ms += clock.elapsed() - last_ms;
-                    }
-                }
-                seen = session_->capture().size();
-                QVERIFY2(seen == QSize(296, 375), qPrintable(QStringLiteral("%1 ms after the %2: %3 x %4")
-                    .arg(check_ms).arg(action.name).arg(seen.width()).arg(seen.height())));
-                const std::optional<int> buttons = layout.isEmpty() ? session_->frame_buttons() : std::nullopt;
-                QVERIFY2(buttons.value_or(1) == 1, qPrintable(QStringLiteral("%1 ms after the %2: %3 buttons")
-                    .arg(check_ms).arg(action.name).arg(buttons.value_or(1))));
-            }
-            if (other_size_ms > 0)
-                qInfo("after the %s the window showed %d x %d for about %lld ms", qPrintable(action.name),
-                      other_size.width(), other_size.height(), other_size_ms);
+    const QPoint right_edge(layout::window_size.width() - 1, layout::window_size.height() / 2);
+    const QPoint corner(layout::window_size.width() - 1, layout::window_size.height() - 1);
+    const auto at = [this](QPoint window_point) { return desktop_->window().topLeft() + window_point; };
+    const QString shortcut = desktop_->maximise_shortcut();
+    const QList<std::pair<QString, std::function<bool()>>> actions{
+        {"double-click on the caption", [&] { desktop_->click(at(layout::caption.center()), 2); return true; }},
+        {"maximise shortcut " + shortcut, [&] { desktop_->tap({shortcut}); return !shortcut.isEmpty(); }},
+        {"full-screen request", [&] { return desktop_->request_full_screen(); }},
+        {"drag of the right edge", [&] { desktop_->drag(at(right_edge), {100, 0}); return true; }},
+        {"drag of the bottom-right corner", [&] { desktop_->drag(at(corner), {100, 60}); return true; }},
+    };
+    for (const auto& [name, act] : actions) {
+        if (!act()) {
+            qInfo("no %s on this desktop", qPrintable(name));
+            continue;
         }
+        desktop_->park_pointer();
+        QElapsedTimer clock;
+        clock.start();
+        // Watched the whole time, so that a size shown only for a moment is seen.
+        QSize other;
+        for (const int check_ms : {200, 1500}) {
+            QSize seen;
+            while (clock.elapsed() < check_ms)
+                if (const QSize size = client().size(); size != layout::client_size)
+                    other = size;
+            seen = client().size();
+            QVERIFY2(seen == layout::client_size, qPrintable(QStringLiteral("%1 ms after the %2: %3 x %4")
+                .arg(check_ms).arg(name).arg(seen.width()).arg(seen.height())));
+        }
+        if (other.isValid())
+            qInfo("after the %s the window showed %d x %d for a while", qPrintable(name), other.width(), other.height());
     }
 }
 
-// Under each button layout of the desktop's, the default and one that adds
-// minimise and maximise, as players choose.
-void EndToEndTest::frame_shows_close_alone()
+// The game's caption and client area, pixel for pixel as Qt draws them
+// anywhere, with no frame of the desktop's round them.
+void EndToEndTest::window_is_the_games_own_alone()
 {
-    const QStringList layouts = session_->button_layouts();
-    if (layouts.isEmpty())
-        QSKIP("no desktop settings here that choose the frame's buttons");
-    for (const QString& layout : layouts) {
-        session_->use_button_layout(layout);
-        // The frame draws itself again once the settings have reached it.
-        QThread::msleep(1500);
-        const QString name = layout.isEmpty() ? QStringLiteral("the default layout") : layout;
-        QVERIFY2(session_->caption_whole(), qPrintable("caption cut under " + name));
-        const int buttons = session_->frame_buttons().value_or(0);
-        const QString seen = QStringLiteral("%1 buttons under %2").arg(buttons).arg(name);
-        QVERIFY2(buttons == 1, qPrintable(seen));
+    const QImage reference = reference_window();
+    QCOMPARE(reference.size(), layout::window_size);
+    const QRect window = desktop_->window();
+    const QImage seen = desktop_->screen(window);
+    const QString differ = differences(seen, reference);
+    if (!differ.isEmpty()) {
+        const QString dir = QDir::temp().filePath("zumbrel-e2e-" + qEnvironmentVariable("ZUMBREL_E2E_DESKTOP"));
+        QDir().mkpath(dir);
+        seen.save(dir + "/seen.png");
+        reference.save(dir + "/reference.png");
+        QFAIL(qPrintable("the window differs from the reference in " + differ + "; both in " + dir));
     }
+
+    // Just outside it, the desktop's background: as it shows once the game has gone.
+    const QRect around = window.adjusted(-3, -3, 3, 3);
+    const QImage with_game = desktop_->screen(around);
+    desktop_->stop_game();
+    const QString frame = differences(with_game, desktop_->screen(around), QRect(QPoint(3, 3), window.size()));
+    QVERIFY2(frame.isEmpty(), qPrintable("a frame round the window: " + frame));
 }
 
 // By its desktop entry, so the dock shows the game's own icon and name.
 void EndToEndTest::desktop_knows_the_installed_game()
 {
-    const QString app = session_->app_id();
+    const QString app = desktop_->app_id();
     if (app.isEmpty())
         QSKIP("this desktop does not say which application a window is");
     QCOMPARE(app, QStringLiteral("io.github.zumbrel.Zumbrel.desktop"));
+}
+
+// As in a desktop session whose X server the game may not use.
+void EndToEndTest::plays_on_wayland_beside_a_refusing_x_display()
+{
+    QProcessEnvironment env = desktop_->environment();
+    if (!env.contains("WAYLAND_DISPLAY"))
+        QSKIP("no Wayland display here");
+    desktop_->stop_game();
+    env.insert("DISPLAY", ":4711");
+    QVERIFY2(desktop_->start_game(env), "no window on Wayland");
+    QVERIFY(shows_picture(25, 15000));
+}
+
+void EndToEndTest::without_a_display_says_so_and_ends()
+{
+    QProcessEnvironment env = desktop_->environment();
+    env.insert("DISPLAY", ":4711");
+    env.insert("WAYLAND_DISPLAY", "wayland-4711");
+    desktop_->stop_game();
+    const GameRun run = desktop_->run_game(env);
+    QVERIFY(!run.timed_out);
+    QVERIFY2(!run.crashed, qPrintable(run.standard_error));
+    QCOMPARE(run.exit_code, 1);
+    QCOMPARE(run.standard_error.trimmed().count('\n'), 0);
+    QVERIFY(!run.standard_error.trimmed().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

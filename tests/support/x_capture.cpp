@@ -61,3 +61,15 @@ void request_full_screen(const QString& display, xcb_window_t window)
     }
     xcb_disconnect(connection);
 }
+
+bool has_window_manager(xcb_connection_t* connection)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const Owned<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, root, atom(connection, "_NET_SUPPORTING_WM_CHECK"),
+                                                XCB_ATOM_WINDOW, 0, 1),
+                               nullptr),
+        &std::free);
+    return reply && xcb_get_property_value_length(reply.get()) == 4;
+}

@@ -13,3 +13,6 @@ QImage capture_window(xcb_connection_t* connection, xcb_window_t window, QRect a
 // Asks the window manager of `display` to make `window` full screen, as a
 // desktop's key binding or a pager would.
 void request_full_screen(const QString& display, xcb_window_t window);
+
+// Whether a window manager has taken charge of the screen's windows.
+bool has_window_manager(xcb_connection_t* connection);
