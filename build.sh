@@ -12,14 +12,14 @@ play_packages=(
   fonts-ipafont-gothic
 )
 test_packages=(
-  xvfb xdotool libxcb-xtest0-dev libxcb-damage0-dev
-  sway wtype grim weston xwayland
+  xvfb xdotool xfwm4 libxcb-xtest0-dev libxcb-damage0-dev
+  sway wtype grim weston
   build-essential dpkg-dev debhelper desktop-file-utils appstream libglib2.0-bin lintian
   pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
 )
-# The GNOME leg of the end-to-end tests, on the release whose desktop it is.
+# The GNOME and KDE Plasma legs of the end-to-end tests, on the release whose desktops they are.
 if grep -q '^VERSION_CODENAME=trixie' /etc/os-release 2>/dev/null; then
-  test_packages+=(gnome-shell gnome-settings-daemon)
+  test_packages+=(gnome-shell kwin-wayland kwin-style-breeze)
 fi
 
 install_missing() {
