@@ -103,6 +103,7 @@ private slots:
     void round_times_out_after_25_seconds();
     void frame_keeps_one_size();
     void window_is_the_games_own_alone();
+    void text_drawn_at_the_screens_resolution();
     void desktop_knows_the_installed_game();
     void plays_on_wayland_beside_a_refusing_x_display();
     void without_a_display_says_so_and_ends();
@@ -121,6 +122,8 @@ private:
     bool start_round();
 
     std::unique_ptr<Desktop> desktop_;
+    // The desktop's, where it scales its screen; the cases but one are for 100%.
+    const double scale_ = qEnvironmentVariable("ZUMBREL_E2E_SCALE", "1").toDouble();
     QImage enabled_button_;
 };
 
@@ -181,13 +184,15 @@ bool EndToEndTest::start_round()
 
 void EndToEndTest::initTestCase()
 {
-    desktop_ = make_desktop(qEnvironmentVariable("ZUMBREL_E2E_DESKTOP"), ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR);
+    desktop_ = make_desktop(qEnvironmentVariable("ZUMBREL_E2E_DESKTOP"), ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR, scale_);
     QVERIFY2(desktop_->isValid(), "the desktop did not start");
 }
 
 void EndToEndTest::init()
 {
     QVERIFY2(desktop_->start_game(), "the game's window did not appear");
+    if (scale_ != 1)
+        return;
     // A loaded machine may take a while over the first frame.
     const QImage seen = wait_for([](const QImage& w) { return w.size() == layout::client_size; }, 15000);
     QCOMPARE(seen.size(), layout::client_size);
@@ -339,6 +344,29 @@ void EndToEndTest::window_is_the_games_own_alone()
     desktop_->stop_game();
     const QString frame = differences(with_game, desktop_->screen(around), QRect(QPoint(3, 3), window.size()));
     QVERIFY2(frame.isEmpty(), qPrintable("a frame round the window: " + frame));
+}
+
+// Its physical pixels: the client area scaled, and the caption's text drawn
+// anew, not the 100% window enlarged.
+void EndToEndTest::text_drawn_at_the_screens_resolution()
+{
+    if (scale_ == 1)
+        QSKIP("the desktop draws at 100%");
+    const QSize width_and_height = layout::client_size * scale_;
+    const QSize frame = (layout::window_size - layout::client_size) * scale_;
+    QImage seen;
+    const QDeadlineTimer deadline(15000);
+    do {
+        QThread::msleep(100);
+        seen = desktop_->screen(desktop_->window());
+    } while (seen.size() - frame != width_and_height && !deadline.hasExpired());
+    const QSize client = seen.size() - frame;
+    // Half a pixel may go either way.
+    QVERIFY2(client.width() == width_and_height.width() && std::abs(client.height() - 375 * scale_) < 1,
+             qPrintable(QStringLiteral("client area %1 x %2").arg(client.width()).arg(client.height())));
+    const QImage enlarged = reference_window().scaled(seen.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QRect caption(layout::caption.topLeft() * scale_, layout::caption.size() * scale_);
+    QVERIFY2(seen.copy(caption) != enlarged.copy(caption), "the caption is the 100% one enlarged");
 }
 
 // By its desktop entry, so the dock shows the game's own icon and name.

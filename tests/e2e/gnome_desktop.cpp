@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <optional>
@@ -31,7 +32,7 @@ const QString game_window = QStringLiteral(
 
 class GnomeDesktop final : public Desktop {
 public:
-    GnomeDesktop(const QString& program, const QString& data_dir) : Desktop(program, data_dir)
+    GnomeDesktop(const QString& program, const QString& data_dir, double scale) : Desktop(program, data_dir)
     {
         // The game installed, so that the shell knows it by its desktop entry.
         const QString prefix = file_path("installed");
@@ -40,7 +41,8 @@ public:
         env_.insert("XDG_DATA_DIRS", prefix + "/share:/usr/local/share:/usr/share");
         env_.insert("XDG_CURRENT_DESKTOP", "GNOME");
         env_.insert("XDG_SESSION_TYPE", "wayland");
-        valid_ = valid_ && install.waitForFinished(60000) && install.exitCode() == 0 && start_shell();
+        valid_ = valid_ && install.waitForFinished(60000) && install.exitCode() == 0 && start_shell(scale)
+            && (scale == 1 || scale_to(scale));
     }
 
     ~GnomeDesktop() override
@@ -130,15 +132,20 @@ public:
     }
 
 private:
-    bool start_shell()
+    bool start_shell(double scale)
     {
         const QString bus = start_bus();
         dbus_ = QDBusConnection::connectToBus(bus, "zumbrel-gnome");
         if (!dbus_->isConnected())
             return false;
         const QDeadlineTimer deadline(60000);
+        // Scales other than whole ones need this.
+        if (scale != 1)
+            run_as_user({"gsettings", "set", "org.gnome.mutter", "experimental-features", "['scale-monitor-framebuffer']"})
+                ->waitForFinished();
+        // Larger when scaled, so that the window fits.
         shell_ = run_as_user({"gnome-shell", "--headless", "--wayland", "--no-x11", "--unsafe-mode",
-                              "--virtual-monitor", "1024x768"});
+                              "--virtual-monitor", scale == 1 ? "1024x768" : "1536x1152"});
         QString display;
         while (display.isEmpty() || display == "null") {
             if (!shell_->started() || deadline.hasExpired())
@@ -151,6 +158,24 @@ private:
         env_.insert("WAYLAND_DISPLAY", QJsonDocument::fromJson("[" + display.toUtf8() + "]").array().at(0).toString());
         run_as_user({"gsettings", "set", "org.gnome.desktop.interface", "enable-hot-corners", "false"})->waitForFinished();
         return true;
+    }
+
+    // The monitor at `scale`, as its settings would put it.
+    bool scale_to(double scale)
+    {
+        const QStringList call{"gdbus", "call", "--session", "--dest", "org.gnome.Mutter.DisplayConfig", "--object-path",
+                               "/org/gnome/Mutter/DisplayConfig", "--method"};
+        const QString state = QString::fromUtf8(output_of(call + QStringList{"org.gnome.Mutter.DisplayConfig.GetCurrentState"}));
+        const auto serial = QRegularExpression("^\\(uint32 (\\d+)").match(state);
+        const auto connector = QRegularExpression("\\(\\('([^']+)'").match(state);
+        const auto mode = QRegularExpression("'(\\d+x\\d+@[\\d.]+)'").match(state);
+        if (!serial.hasMatch() || !connector.hasMatch() || !mode.hasMatch())
+            return false;
+        const QString monitors = QStringLiteral("[(0, 0, %1, uint32 0, true, [('%2', '%3', @a{sv} {})])]")
+                                     .arg(scale).arg(connector.captured(1), mode.captured(1));
+        output_of(call + QStringList{"org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig", serial.captured(1), "1",
+                                     monitors, "@a{sv} {}"});
+        return eval("global.display.get_monitor_scale(0)").toDouble() == scale;
     }
 
     QString eval(const QString& script) const
@@ -193,7 +218,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<Desktop> make_gnome_desktop(const QString& program, const QString& data_dir)
+std::unique_ptr<Desktop> make_gnome_desktop(const QString& program, const QString& data_dir, double scale)
 {
-    return std::make_unique<GnomeDesktop>(program, data_dir);
+    return std::make_unique<GnomeDesktop>(program, data_dir, scale);
 }
