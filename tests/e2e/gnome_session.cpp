@@ -3,7 +3,7 @@
 #include "game_process.h"
 #include "x_capture.h"
 
-#include "app/window_frame.h"
+#include "app/layout.h"
 
 #include <QDBusMessage>
 #include <QDeadlineTimer>
@@ -176,7 +176,7 @@ std::optional<GnomeSession::Window> GnomeSession::window() const
         return std::nullopt;
     // Under GNOME the game's own caption is part of its X window.
     QRect client = rect_of(found.value("client"));
-    client.setTop(client.top() + own_caption_height);
+    client.setTopLeft(client.topLeft() + layout::client_area.topLeft());
     return Window{rect_of(found.value("frame")), client, found.value("id").toString(), found.value("app").toString()};
 }
 

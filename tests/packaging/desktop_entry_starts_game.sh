@@ -43,7 +43,7 @@ wm_class=$(sed -n 's/^StartupWMClass=//p' "$entry")
 xdotool search --class "^${wm_class}\$" | grep -qx "$window" \
   || fail "StartupWMClass=$wm_class is not the window's X11 class: docks would show no icon for it"
 
-"$shows_picture" "$window" 17 133 "$data_dir/bmp/25.bmp" \
+"$shows_picture" "$window" "$data_dir/bmp/25.bmp" \
   || { cat "$work/game.log"; fail "the window does not show the title picture from $data_dir"; }
 # A game that has said it has no sound is not waited for.
 for _ in $(seq 100); do

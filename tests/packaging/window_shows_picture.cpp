@@ -1,6 +1,7 @@
-// Usage: window_shows_picture <window-id> <x> <y> <picture>
-// Waits until the window shows the picture with its top-left corner at (x, y);
-// exits 0 then, or 1 with the number of differing pixels if it never does.
+// Usage: window_shows_picture <window-id> <picture>
+// Waits until the window shows the picture in its picture box; exits 0 then,
+// or 1 with the number of differing pixels if it never does.
+#include "app/layout.h"
 #include "x_capture.h"
 
 #include <QDeadlineTimer>
@@ -27,17 +28,17 @@ qsizetype differing_pixels(const QImage& seen, const QImage& expected)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: window_shows_picture <window-id> <x> <y> <picture>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: window_shows_picture <window-id> <picture>\n");
         return 2;
     }
-    const QImage expected = QImage(QString::fromLocal8Bit(argv[4])).convertToFormat(QImage::Format_RGB32);
+    const QImage expected = QImage(QString::fromLocal8Bit(argv[2])).convertToFormat(QImage::Format_RGB32);
     if (expected.isNull()) {
-        std::fprintf(stderr, "cannot read %s\n", argv[4]);
+        std::fprintf(stderr, "cannot read %s\n", argv[2]);
         return 2;
     }
     const auto window = static_cast<xcb_window_t>(std::strtoul(argv[1], nullptr, 0));
-    const QRect area(QPoint(std::atoi(argv[2]), std::atoi(argv[3])), expected.size());
+    const QRect area(layout::client_area.topLeft() + layout::Picture2.topLeft(), expected.size());
 
     xcb_connection_t* const connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
@@ -54,7 +55,7 @@ int main(int argc, char* argv[])
     xcb_disconnect(connection);
     if (differences != 0) {
         std::fprintf(stderr, "%lld of %lld pixels differ from %s\n", static_cast<long long>(differences),
-                     static_cast<long long>(expected.width()) * expected.height(), argv[4]);
+                     static_cast<long long>(expected.width()) * expected.height(), argv[2]);
         return 1;
     }
     return 0;
