@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 
 play_packages=(
   cmake g++ make pkgconf
-  qt6-base-dev qt6-wayland libwayland-dev libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
+  qt6-base-dev qt6-wayland libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
   fonts-ipafont-gothic
 )
 test_packages=(
