@@ -63,11 +63,12 @@ void CaptionBar::paintEvent(QPaintEvent*)
     painter.drawLine(cross.topRight() + QPoint(1, 0), cross.bottomLeft() + QPoint(0, 1));
 }
 
-void CaptionBar::changeEvent(QEvent* event)
+// A window's children hear of its activation by these events alone.
+bool CaptionBar::event(QEvent* event)
 {
-    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
         update();
-    QWidget::changeEvent(event);
+    return QWidget::event(event);
 }
 
 void CaptionBar::set_hovered(bool hovered)
@@ -90,10 +91,6 @@ void CaptionBar::mousePressEvent(QMouseEvent* event)
         handle->startSystemMove();
     }
 }
-
-// Elsewhere a title bar's double-click maximises; here the second press is
-// dropped, so it neither closes nor moves anything.
-void CaptionBar::mouseDoubleClickEvent(QMouseEvent*) {}
 
 void CaptionBar::mouseMoveEvent(QMouseEvent* event)
 {

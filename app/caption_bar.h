@@ -4,8 +4,8 @@
 
 // The window's title bar, drawn by the game on every desktop so that it shows
 // the title and a close box and nothing else: no desktop can be asked for
-// that on Wayland. A drag moves the window; a double-click does nothing, as
-// the window has one size.
+// that on Wayland. A drag moves the window; a double-click is two presses, so
+// it never maximises: the window has one size.
 class CaptionBar : public QWidget {
     Q_OBJECT
 
@@ -17,9 +17,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;

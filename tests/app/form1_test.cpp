@@ -208,12 +208,18 @@ void Form1Test::caption_looks()
     const QPoint in_box_off_cross = caption.close_box().center() - QPoint(6, 0);
     QWidget other;
     switch (state) {
-    case CaptionState::inactive:
+    case CaptionState::inactive: {
+        QStringList paints;
+        PaintLog log(paints);
+        caption.installEventFilter(&log);
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QTRY_VERIFY(!form_->isActiveWindow());
+        QTRY_VERIFY2(paints.contains("drawn"), "the caption was not drawn again");
+        caption.removeEventFilter(&log);
         break;
+    }
     case CaptionState::hovered:
         // From the title to the box, as a pointer comes.
         QTest::mouseMove(&caption, caption.rect().center());
@@ -235,6 +241,8 @@ void Form1Test::caption_looks()
         QTest::mouseRelease(&caption, Qt::LeftButton, {}, caption.rect().center());
     const QRgb bar = image.pixel(4, 4);
     QCOMPARE(qGray(bar) < 100, dark);
+    // Shaded while active; flat, as the client area, while another window has the focus.
+    QCOMPARE(bar == form_->palette().color(QPalette::Window).rgb(), state == CaptionState::inactive);
     const int title = contrast(image, {97, 0, 100, caption.height() - 1}, bar);
     QVERIFY2(title >= least_title_contrast && title <= most_title_contrast, qPrintable(QString::number(title)));
     const int shade = qGray(bar) - qGray(image.pixel(in_box_off_cross));
