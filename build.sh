@@ -52,7 +52,7 @@ case "${1:-}" in
     install_missing "${play_packages[@]}" "${test_packages[@]}"
     ;;
   screenshot)
-    install_missing "${play_packages[@]}" xvfb xdotool imagemagick
+    install_missing "${play_packages[@]}" xvfb xauth xdotool imagemagick
     build
     tools/screenshot.sh build/zumbrel build/data docs/screenshot.png
     ;;

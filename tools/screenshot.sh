@@ -4,37 +4,27 @@
 # ./build.sh screenshot builds the game, installs what this needs and runs it.
 # Usage: tools/screenshot.sh <program> <data-dir> <png>
 set -euo pipefail
+# Once more inside a private X server of its own.
+if [ -z "${zumbrel_screenshot_server:-}" ]; then
+  zumbrel_screenshot_server=1 exec xvfb-run -a -s '-screen 0 640x480x24 -nolisten tcp' "$0" "$@"
+fi
 program=$(realpath "$1") data_dir=$2 png=$(realpath "$3")
 # Three stages in: the counter, the bar half way and a stage picture, early
 # enough in the round that the countdown is still running.
 hits=47
 
-work=$(mktemp -d)
-xvfb_pid='' game_pid=''
-cleanup() {
-  if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null || true; wait "$game_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+log=$(mktemp)
+(cd "$data_dir" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$program") >"$log" 2>&1 &
+game_pid=$!
+trap 'kill "$game_pid" 2>/dev/null || true; rm -f "$log"' EXIT
 fail() {
+  cat "$log"
   echo "screenshot: $*" >&2
   exit 1
 }
 
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
-export DISPLAY=":$(cat "$work/display")"
-
-(cd "$data_dir" && SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb exec "$program") >"$work/game.log" 2>&1 &
-game_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Zumbrel$' | head -n 1) || true
-[ -n "$window" ] || { cat "$work/game.log"; fail "no Zumbrel window appeared"; }
+[ -n "$window" ] || fail "no Zumbrel window appeared"
 xdotool windowfocus --sync "$window"
 # The client area sits at the bottom of the window, under any caption the
 # game draws itself; the スタート button spans y = 96 to 121 in it.
@@ -45,7 +35,7 @@ xdotool mousemove --window "$window" $((WIDTH / 2)) $((HEIGHT - 375 + 60))
 xdotool key --delay 30 $(printf 'space %.0s' $(seq "$hits"))
 # Let the last hit's picture reach the screen.
 sleep 0.5
-kill -0 "$game_pid" 2>/dev/null || { cat "$work/game.log"; fail "the game ended"; }
+kill -0 "$game_pid" 2>/dev/null || fail "the game ended"
 mkdir -p "$(dirname "$png")"
 # No time stamps, so that an unchanged look makes an unchanged file.
 import -window "$window" -strip -define png:exclude-chunks=date,time "png24:$png"
