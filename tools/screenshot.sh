@@ -9,7 +9,7 @@ if [ -z "${zumbrel_screenshot_server:-}" ]; then
   zumbrel_screenshot_server=1 exec xvfb-run -a -s '-screen 0 640x480x24 -nolisten tcp' "$0" "$@"
 fi
 program=$(realpath "$1") data_dir=$2 png=$(realpath "$3")
-# Three stages in: the counter, the bar half way and a stage picture, early
+# Into the third stage: the counter, a shortened bar and a stage picture, early
 # enough in the round that the countdown is still running.
 hits=47
 
