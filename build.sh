@@ -3,12 +3,13 @@
 #   ./build.sh play   build the game alone and start it
 #   ./build.sh test   build the game, its tests and benchmarks, and run the whole test suite
 #   ./build.sh deps   only install what the two above use
+#   ./build.sh screenshot   remake docs/screenshot.png from the game as built
 set -euo pipefail
 cd "$(dirname "$0")"
 
 play_packages=(
   cmake g++ make pkgconf
-  qt6-base-dev qt6-wayland libwayland-dev libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
+  qt6-base-dev qt6-wayland libsdl2-mixer-dev libsdl2-dev libasound2-dev libxcb-xkb-dev
   fonts-ipafont-gothic
 )
 test_packages=(
@@ -50,6 +51,11 @@ case "${1:-}" in
   deps)
     install_missing "${play_packages[@]}" "${test_packages[@]}"
     ;;
+  screenshot)
+    install_missing "${play_packages[@]}" xvfb xauth xdotool imagemagick
+    build
+    tools/screenshot.sh build/zumbrel build/data docs/screenshot.png
+    ;;
   test)
     install_missing "${play_packages[@]}" "${test_packages[@]}"
     build -DBUILD_TESTING=ON -DZUMBREL_BENCHMARKS=ON
@@ -58,7 +64,7 @@ case "${1:-}" in
     env -u XDG_CURRENT_DESKTOP ctest --test-dir build --output-on-failure
     ;;
   *)
-    echo "usage: $0 play|test|deps" >&2
+    echo "usage: $0 play|test|deps|screenshot" >&2
     exit 2
     ;;
 esac

@@ -25,8 +25,8 @@ chown -R builder: "$out"
 cd "$out"
 dpkg-deb -x zumbrel_*_"$arch".deb deb
 declare -A machine=([arm64]="ARM aarch64")
-file deb/usr/games/zumbrel | grep -q "${machine[$arch]:?no machine name known for $arch}"
-mkdir -p sums/icons && cp -r deb/usr/share/zumbrel sums/data
+file deb/usr/lib/games/zumbrel/zumbrel | grep -q "${machine[$arch]:?no machine name known for $arch}"
+mkdir -p sums/icons && cp -r deb/usr/share/games/zumbrel sums/data
 for icon in deb/usr/share/icons/hicolor/*/apps/*.png; do
   size=${icon#deb/usr/share/icons/hicolor/}
   cp "$icon" "sums/icons/zumbrel-${size%%x*}.png"

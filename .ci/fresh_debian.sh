@@ -3,17 +3,28 @@
 # release, on a fresh clone of this repository, as a new user's machine would.
 # With --packages it then builds the Debian packages there as a plain user, as a
 # Debian build root does, runs lintian on them and their autopkgtests, and
-# cross-builds the arm64 package in the same root.
-#   .ci/fresh_debian.sh trixie [--packages]
+# cross-builds the arm64 package in the same root. With --sanitized it then
+# runs the tests built with the sanitizers, and a minute of fuzzing.
+#   .ci/fresh_debian.sh trixie [--packages | --sanitized]
 set -euo pipefail
-release=$1 packages=${2:-}
+release=$1 then=${2:-}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/.ci/debian_root.sh"
 
 make_root "$release"
 git clone -q "$repo" "$root/src"
 in_root /bin/bash -c 'cd /src && ./build.sh test'
-[ "$packages" = --packages ] || exit 0
+# Timings and memory that tests print but never assert, for a reader of the log.
+grep -h '^QINFO' "$root/src/build/Testing/Temporary/LastTest.log" || true
+if [ "$then" = --sanitized ]; then
+  start=$SECONDS
+  in_root bash /src/.ci/sanitized.sh
+  echo "--- sanitized build and tests: $((SECONDS - start)) s"
+  start=$SECONDS
+  in_root bash /src/tests/fuzz/run_fuzz.sh 60
+  echo "--- fuzzing the picture checks and the decoder behind them: $((SECONDS - start)) s"
+fi
+[ "$then" = --packages ] || exit 0
 for tree in package cross; do
   mkdir "$root/var/tmp/$tree"
   git -C "$repo" archive --prefix=zumbrel/ HEAD | tar -C "$root/var/tmp/$tree" -x

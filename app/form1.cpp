@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QWindow>
 
@@ -13,8 +14,6 @@
 #include <utility>
 
 namespace {
-
-constexpr QSize client_size{296, 375};
 
 struct LabelLook {
     QRect geometry;
@@ -40,13 +39,6 @@ void lay_out(QLabel& label, const LabelLook& look)
     label.setPalette(palette);
 }
 
-Qt::WindowFlags flags_for(WindowFrame frame)
-{
-    if (frame == WindowFrame::own)
-        return Qt::Window | Qt::FramelessWindowHint;
-    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-}
-
 QColor to_qcolor(game::Colour colour)
 {
     return QColor(game::red_of(colour), game::green_of(colour), game::blue_of(colour));
@@ -54,34 +46,33 @@ QColor to_qcolor(game::Colour colour)
 
 } // namespace
 
-Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report, WindowFrame frame)
-    : QWidget(nullptr, flags_for(frame))
+// Frameless: the window draws its own caption and close box, the same on
+// every desktop, where a desktop's frame would offer minimise or maximise.
+Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , sounds_(sounds)
     , fatal_report_(std::move(fatal_report))
-    , window_size_(client_size + QSize(0, frame == WindowFrame::own ? own_caption_height : 0))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zumbrel"));
-    setFixedSize(window_size_);
-    client_area_.setGeometry(QRect(QPoint(0, window_size_.height() - client_size.height()), client_size));
-    if (frame == WindowFrame::own)
-        caption_.emplace(this);
+    setFixedSize(layout::window_size);
+    client_area_.setGeometry(layout::client_area);
     setWindowIcon(QIcon(QStringLiteral(":/zumbrel-32.png")));
 
     const QColor red(255, 0, 0);
     const QFont status_font = japanese_font(12, true); // 9 pt at 96 dpi
-    lay_out(Label1, {{16, 0, 193, 97}, japanese_font(96, false), QColor(0, 255, 0), {}});
-    lay_out(Label2, {{208, 16, 41, 17}, japanese_font(16, true), red, {}});
-    lay_out(Label8, {{208, 32, 81, 17}, {}, {}, {}});
-    lay_out(Label9, {{216, 64, 97, 25}, {}, {}, {}});
+    lay_out(Label1, {layout::Label1, japanese_font(96, false), QColor(0, 255, 0), {}});
+    lay_out(Label2, {layout::Label2, japanese_font(16, true), red, {}});
+    lay_out(Label8, {layout::Label8, {}, {}, {}});
+    lay_out(Label9, {layout::Label9, {}, {}, {}});
     Label9.setWordWrap(true);
-    lay_out(Label3, {{18, 354, 48, 13}, {}, red, Qt::white});
-    lay_out(Label4, {{230, 338, 49, 17}, status_font, {}, {}});
-    lay_out(Label6, {{87, 337, 17, 17}, status_font, {}, {}});
-    lay_out(残り時, {{26, 337, 50, 12}, status_font, {}, {}});
-    lay_out(連打回, {{163, 337, 53, 12}, status_font, {}, {}});
+    lay_out(Label3, {layout::Label3, {}, red, Qt::white});
+    lay_out(Label4, {layout::Label4, status_font, {}, {}});
+    lay_out(Label6, {layout::Label6, status_font, {}, {}});
+    lay_out(残り時, {layout::残り時, status_font, {}, {}});
+    lay_out(連打回, {layout::連打回, status_font, {}, {}});
 
-    start_btn.setGeometry(8, 96, 281, 25);
+    start_btn.setGeometry(layout::start_btn);
     start_btn.setFont(japanese_font(19, true)); // 14.25 pt at 96 dpi
     start_btn.setFocusPolicy(Qt::StrongFocus);
     setTabOrder(&Picture2, &start_btn);
@@ -156,10 +147,18 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-// A frame drawn by Qt on Wayland maximises, goes full screen and resizes
-// whatever the flags and the fixed size say, and Qt applies what the
-// compositor then sends: the window leaves those states and takes its one
-// size back.
+// The edge keeps the window apart from a background of its own colour, as a
+// desktop's frame would.
+void Form1::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// A desktop's shortcut may still maximise, go full screen or resize the
+// window whatever the fixed size says, and Qt applies what the compositor
+// then sends: the window leaves those states and takes its one size back.
 constexpr Qt::WindowStates refused_states = Qt::WindowMaximized | Qt::WindowFullScreen;
 
 void Form1::changeEvent(QEvent* event)
@@ -177,8 +176,8 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     // A maximised Wayland window must keep the size it was given until the
     // compositor has taken the state back, or the compositor may end the game.
-    if (event->size() != window_size_ && !(windowState() & refused_states))
-        resize(window_size_);
+    if (event->size() != layout::window_size && !(windowState() & refused_states))
+        resize(layout::window_size);
     QWidget::resizeEvent(event);
 }
 

@@ -2,10 +2,10 @@
 
 #include "app/detectable_auto_repeat.h"
 #include "app/key_preview.h"
-#include "app/own_caption.h"
+#include "app/caption_bar.h"
 #include "app/picture_box.h"
 #include "app/shape.h"
-#include "app/window_frame.h"
+#include "app/layout.h"
 #include "game/form_view.h"
 #include "game/round_rules.h"
 #include "media/sound_device.h"
@@ -27,7 +27,7 @@ public:
     // Called once when a handler cannot go on; the program must then end.
     using FatalReport = std::function<void(const QString& message)>;
 
-    Form1(media::SoundDevice& sounds, FatalReport fatal_report, WindowFrame frame = WindowFrame::desktops);
+    Form1(media::SoundDevice& sounds, FatalReport fatal_report);
 
     void Form_Load();
     void start_btn_Click();
@@ -41,6 +41,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -61,27 +62,25 @@ private:
     FatalReport fatal_report_;
     bool failed_ = false;
     game::RoundRules rules_{*this};
-    const QSize window_size_;
 
-    // The controls' design-time geometry is within the client area, which
-    // lies below the game's own caption where it draws one.
-    std::optional<OwnCaption> caption_;
+    CaptionBar caption_{this};
+    // The controls' design-time geometry is within the client area.
     QWidget client_area_{this};
     // Bottom-most first: later siblings are drawn over earlier ones.
-    Shape Shape4{&client_area_, {16, 335, 267, 17}, {Qt::white, true}};
+    Shape Shape4{&client_area_, layout::Shape4, {Qt::white, true}};
     QLabel Label1{QStringLiteral("Zum"), &client_area_};
     QLabel Label2{QStringLiteral("brel"), &client_area_};
-    Shape Shape1{&client_area_, {7, 128, 281, 243}, {std::nullopt, true}};
+    Shape Shape1{&client_area_, layout::Shape1, {std::nullopt, true}};
     QLabel Label8{QStringLiteral("ver 1.01"), &client_area_};
-    Shape Shape2{&client_area_, {75, 356, 202, 9}, {std::nullopt, true}};
-    Shape Shape3{&client_area_, {76, 357, 201, 8}, {QColor(0, 255, 0), false}};
+    Shape Shape2{&client_area_, layout::Shape2, {std::nullopt, true}};
+    Shape Shape3{&client_area_, layout::Shape3, {QColor(0, 255, 0), false}};
     QLabel Label9{QStringLiteral("Produce By Vashtel"), &client_area_};
     QLabel Label3{QStringLiteral("LIFEBAR"), &client_area_};
     QLabel Label4{QStringLiteral("0"), &client_area_};
     QLabel Label6{QStringLiteral("25"), &client_area_};
     QLabel 残り時{QStringLiteral("残り時間"), &client_area_};
     QLabel 連打回{QStringLiteral("連打回数"), &client_area_};
-    PictureBox Picture2{&client_area_, {17, 133, 265, 201}};
+    PictureBox Picture2{&client_area_, layout::Picture2};
     QPushButton start_btn{QStringLiteral("スタート"), &client_area_};
     QTimer Timer1{this};
     KeyPreview key_preview_{*this,

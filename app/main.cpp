@@ -1,30 +1,27 @@
 #include "app/fatal_report.h"
 #include "app/first_frame.h"
 #include "app/form1.h"
-#include "app/platform_choice.h"
+#include "app/no_display.h"
 #include "app/termination_signals.h"
-#include "app/window_frame.h"
 #include "media/deferred_sound_device.h"
 #include "media/sound_module.h"
 
 #include <QApplication>
 
-#include <cstdlib>
-
 int main(int argc, char* argv[])
 {
-    choose_platform();
+    exit_plainly_without_display();
     QApplication app(argc, argv);
+    display_reached();
     // Lets desktops match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zumbrel.Zumbrel"));
 
     // Stands in for the sound device until the window is on the screen.
     media::DeferredSoundDevice sounds;
-    const char* const desktop = std::getenv("XDG_CURRENT_DESKTOP");
     Form1 form(sounds, [](const QString& message) {
         report_fatal(message);
         QCoreApplication::exit(1);
-    }, frame_for_desktop(desktop ? desktop : ""));
+    });
     form.Form_Load();
     if (form.failed())
         return 1;

@@ -1,7 +1,7 @@
 # Runs at install time (from install(CODE)) with CMAKE_INSTALL_PREFIX already
-# final, and writes the desktop entry that starts the game in its data folder.
-# Expects zumbrel_desktop_template, zumbrel_desktop_name, and zumbrel_bin_dir,
-# zumbrel_data_dir, zumbrel_applications_dir relative to the prefix (or absolute).
+# final, and writes the desktop entry that starts the game's launcher.
+# Expects zumbrel_desktop_template, zumbrel_desktop_name, and zumbrel_launcher_dir
+# and zumbrel_applications_dir relative to the prefix (or absolute).
 # Install scripts otherwise run with every policy unset.
 cmake_policy(VERSION 3.25)
 
@@ -18,11 +18,11 @@ function(zumbrel_exec_argument out path)
   set(${out} "\"${quoted}\"" PARENT_SCOPE)
 endfunction()
 
-foreach(dir bin_dir data_dir applications_dir)
+foreach(dir launcher_dir applications_dir)
   cmake_path(ABSOLUTE_PATH zumbrel_${dir} BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}" NORMALIZE)
 endforeach()
 
-zumbrel_exec_argument(zumbrel_exec "${zumbrel_bin_dir}/zumbrel")
+zumbrel_exec_argument(zumbrel_exec "${zumbrel_launcher_dir}/zumbrel")
 
 file(READ "${zumbrel_desktop_template}" entry)
 string(CONFIGURE "${entry}" entry @ONLY)

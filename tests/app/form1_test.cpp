@@ -1,8 +1,7 @@
 #include "app/first_frame.h"
 #include "app/form1.h"
-#include "app/own_caption.h"
-#include "app/platform_choice.h"
-#include "app/window_frame.h"
+#include "app/caption_bar.h"
+#include "app/layout.h"
 #include "../support/picture_folder.h"
 #include "../support/recording_sound_device.h"
 
@@ -13,20 +12,19 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 namespace {
 
-// Bottom-most first, with the geometry of the window's design.
+// Bottom-most first.
 const QList<QPair<QString, QRect>> controls{
-    {"Shape4", {16, 335, 267, 17}},  {"Label1", {16, 0, 193, 97}},
-    {"Label2", {208, 16, 41, 17}},   {"Shape1", {7, 128, 281, 243}},
-    {"Label8", {208, 32, 81, 17}},   {"Shape2", {75, 356, 202, 9}},
-    {"Shape3", {76, 357, 201, 8}},   {"Label9", {216, 64, 97, 25}},
-    {"Label3", {18, 354, 48, 13}},   {"Label4", {230, 338, 49, 17}},
-    {"Label6", {87, 337, 17, 17}},   {"残り時", {26, 337, 50, 12}},
-    {"連打回", {163, 337, 53, 12}},  {"Picture2", {17, 133, 265, 201}},
-    {"start_btn", {8, 96, 281, 25}},
+    {"Shape4", layout::Shape4}, {"Label1", layout::Label1},   {"Label2", layout::Label2},
+    {"Shape1", layout::Shape1}, {"Label8", layout::Label8},   {"Shape2", layout::Shape2},
+    {"Shape3", layout::Shape3}, {"Label9", layout::Label9},   {"Label3", layout::Label3},
+    {"Label4", layout::Label4}, {"Label6", layout::Label6},   {"残り時", layout::残り時},
+    {"連打回", layout::連打回}, {"Picture2", layout::Picture2}, {"start_btn", layout::start_btn},
 };
 
 // Notes each time the watched widget is drawn.
@@ -48,14 +46,17 @@ private:
     QStringList& order_;
 };
 
-bool has_ink(const QImage& image, const QRect& area)
+// How far the greys in the area stray from the bar's own, at the most.
+int contrast(const QImage& image, const QRect& area, QRgb bar)
 {
+    int most = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if (qGray(image.pixel(x, y)) < 100)
-                return true;
-    return false;
+            most = std::max(most, std::abs(qGray(image.pixel(x, y)) - qGray(bar)));
+    return most;
 }
+
+enum class CaptionState { active, inactive, hovered, pressed, hovered_then_left };
 
 } // namespace
 
@@ -65,17 +66,14 @@ class Form1Test : public QObject {
 private slots:
     void init();
     void cleanup();
-    void window_frame_data();
     void window_frame();
-    void own_caption_closes_from_its_box_alone_data();
-    void own_caption_closes_from_its_box_alone();
-    void frame_for_the_desktop_data();
-    void frame_for_the_desktop();
+    void caption_looks_data();
+    void caption_looks();
+    void caption_closes_from_its_box_alone_data();
+    void caption_closes_from_its_box_alone();
     void first_frame_hook_runs_once_after_the_drawing();
     void frame_requests_are_undone_data();
     void frame_requests_are_undone();
-    void platform_for_the_frame_data();
-    void platform_for_the_frame();
     void geometry_and_drawing_order();
     void texts_and_fonts_data();
     void texts_and_fonts();
@@ -142,111 +140,155 @@ void Form1Test::cleanup()
     pictures_.reset();
 }
 
-void Form1Test::window_frame_data()
-{
-    QTest::addColumn<WindowFrame>("frame");
-    QTest::addColumn<int>("caption_height");
-    QTest::newRow("desktop's frame") << WindowFrame::desktops << 0;
-    QTest::newRow("own caption") << WindowFrame::own << own_caption_height;
-}
-
 void Form1Test::window_frame()
 {
-    QFETCH(WindowFrame, frame);
-    QFETCH(int, caption_height);
-    const QImage desktops_client = form_->grab().toImage();
-    Form1 form(sounds_, [this](const QString& message) { reports_ << message; }, frame);
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(form.windowTitle(), QString("Zumbrel"));
-    QCOMPARE(form.size(), QSize(296, 375 + caption_height));
-    QCOMPARE(form.minimumSize(), form.maximumSize());
-    const Qt::WindowFlags flags = form.windowFlags();
+    QCOMPARE(form_->windowTitle(), QString("Zumbrel"));
+    QCOMPARE(form_->size(), layout::window_size);
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());
+    const Qt::WindowFlags flags = form_->windowFlags();
+    QVERIFY(flags & Qt::FramelessWindowHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(bool(flags & Qt::FramelessWindowHint), caption_height > 0);
-    QCOMPARE(bool(flags & Qt::WindowCloseButtonHint), caption_height == 0);
-    QCOMPARE(form.findChild<OwnCaption*>() != nullptr, caption_height > 0);
-    // Below the caption, the client area is drawn as without one.
-    const QImage image = form.grab().toImage();
-    QCOMPARE(image.copy(0, caption_height, 296, 375), desktops_client);
-    if (caption_height > 0) {
-        // The title in the middle, the close box at the right, and no other ink.
-        const QRect box = form.findChild<OwnCaption*>()->close_box();
-        QVERIFY(has_ink(image, {98, 0, 100, caption_height}));
-        // A cross: ink at both of its upper ends, a third of the box in.
-        const int end = box.width() / 3;
-        QVERIFY(has_ink(image, {box.left() + end - 1, box.top() + end - 1, 3, 3}));
-        QVERIFY(has_ink(image, {box.right() - end - 1, box.top() + end - 1, 3, 3}));
-        QVERIFY(!has_ink(image, {0, 0, 98, caption_height}));
-        QVERIFY(!has_ink(image, {198, 0, box.left() - 198, caption_height}));
-    }
-    // Resized by the platform, it takes its one size back.
-    form.windowHandle()->resize(500, 420);
-    QTRY_COMPARE(form.size(), QSize(296, 375 + caption_height));
+    QCOMPARE(control<QWidget>("Shape4").parentWidget()->geometry(), layout::client_area);
+
+    const QImage image = form_->grab().toImage();
+    // An edge all round, in a colour of its own.
+    const QRgb edge = form_->palette().color(QPalette::Dark).rgb();
+    const QRect outline = image.rect();
+    for (const QPoint at : {outline.topLeft(), outline.bottomRight(), QPoint(150, 0), QPoint(0, 200),
+                            QPoint(outline.right(), 100), QPoint(150, outline.bottom())})
+        QCOMPARE(QColor(image.pixel(at)), QColor(edge));
+    QVERIFY(image.pixel(layout::caption.topLeft()) != edge);
+    // The title in the middle, a cross in the close box, and no other ink.
+    const QRgb bar = image.pixel(layout::caption.topLeft() + QPoint(4, 4));
+    const QRect caption = layout::caption.adjusted(0, 0, 0, -1);
+    const QRect box = layout::close_box;
+    QVERIFY(contrast(image, {98, caption.top(), 100, caption.height()}, bar) > 150);
+    const int end = box.width() / 3; // a third of the box in, both upper ends of the cross
+    QVERIFY(contrast(image, {box.left() + end - 1, box.top() + end - 1, 3, 3}, bar) > 150);
+    QVERIFY(contrast(image, {box.right() - end - 1, box.top() + end - 1, 3, 3}, bar) > 150);
+    QCOMPARE(contrast(image, {caption.left(), caption.top(), 97, caption.height()}, bar), 0);
+    QCOMPARE(contrast(image, {199, caption.top(), box.left() - 199, caption.height()}, bar), 0);
 }
 
-void Form1Test::own_caption_closes_from_its_box_alone_data()
+void Form1Test::caption_looks_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<CaptionState>("state");
+    QTest::addColumn<int>("least_title_contrast");
+    QTest::addColumn<int>("most_title_contrast");
+    QTest::addColumn<int>("least_box_shade");
+    QTest::addColumn<int>("most_box_shade");
+    for (const bool dark : {false, true}) {
+        const char* const scheme = dark ? "dark" : "light";
+        QTest::addRow("%s, active", scheme) << dark << CaptionState::active << 150 << 255 << 0 << 0;
+        QTest::addRow("%s, inactive", scheme) << dark << CaptionState::inactive << 40 << 120 << 0 << 0;
+        QTest::addRow("%s, close box hovered", scheme) << dark << CaptionState::hovered << 150 << 255 << 20 << 45;
+        QTest::addRow("%s, close box pressed", scheme) << dark << CaptionState::pressed << 150 << 255 << 55 << 255;
+        QTest::addRow("%s, pointer gone", scheme) << dark << CaptionState::hovered_then_left << 150 << 255 << 0 << 0;
+    }
+}
+
+// Colours from the palette, faint while another window has the focus, and a
+// close box that answers the pointer.
+void Form1Test::caption_looks()
+{
+    QFETCH(bool, dark);
+    QFETCH(CaptionState, state);
+    QFETCH(int, least_title_contrast);
+    QFETCH(int, most_title_contrast);
+    QFETCH(int, least_box_shade);
+    QFETCH(int, most_box_shade);
+    if (dark) {
+        QPalette palette = form_->palette();
+        palette.setColor(QPalette::Window, QColor(36, 36, 36));
+        palette.setColor(QPalette::WindowText, QColor(238, 238, 238));
+        form_->setPalette(palette);
+    }
+    auto& caption = control<CaptionBar>("caption_bar");
+    const QPoint in_box_off_cross = caption.close_box().center() - QPoint(6, 0);
+    QWidget other;
+    switch (state) {
+    case CaptionState::inactive: {
+        QStringList paints;
+        PaintLog log(paints);
+        caption.installEventFilter(&log);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QTRY_VERIFY(!form_->isActiveWindow());
+        QTRY_VERIFY2(paints.contains("drawn"), "the caption was not drawn again");
+        caption.removeEventFilter(&log);
+        break;
+    }
+    case CaptionState::hovered:
+        // From the title to the box, as a pointer comes.
+        QTest::mouseMove(&caption, caption.rect().center());
+        QTest::mouseMove(&caption, in_box_off_cross);
+        break;
+    case CaptionState::pressed:
+        QTest::mousePress(&caption, Qt::LeftButton, {}, in_box_off_cross);
+        break;
+    case CaptionState::hovered_then_left:
+        QTest::mouseMove(&caption, caption.rect().center());
+        QTest::mouseMove(&caption, in_box_off_cross);
+        QTest::mouseMove(form_.get(), layout::client_area.center());
+        break;
+    case CaptionState::active:
+        break;
+    }
+    const QImage image = caption.grab().toImage();
+    if (state == CaptionState::pressed) // let go off the box, or the next row's pointer stays held
+        QTest::mouseRelease(&caption, Qt::LeftButton, {}, caption.rect().center());
+    const QRgb bar = image.pixel(4, 4);
+    QCOMPARE(qGray(bar) < 100, dark);
+    // Shaded while active; flat, as the client area, while another window has the focus.
+    QCOMPARE(bar == form_->palette().color(QPalette::Window).rgb(), state == CaptionState::inactive);
+    const int title = contrast(image, {97, 0, 100, caption.height() - 1}, bar);
+    QVERIFY2(title >= least_title_contrast && title <= most_title_contrast, qPrintable(QString::number(title)));
+    const int shade = qGray(bar) - qGray(image.pixel(in_box_off_cross));
+    QVERIFY2(std::abs(shade) >= least_box_shade && std::abs(shade) <= most_box_shade, qPrintable(QString::number(shade)));
+}
+
+void Form1Test::caption_closes_from_its_box_alone_data()
 {
     QTest::addColumn<bool>("press_in_box");
     QTest::addColumn<bool>("release_in_box");
     QTest::addColumn<Qt::MouseButton>("pressed");
     QTest::addColumn<Qt::MouseButton>("released");
+    QTest::addColumn<bool>("double_click");
     QTest::addColumn<bool>("closes");
     const Qt::MouseButton left = Qt::LeftButton, right = Qt::RightButton;
-    QTest::newRow("click on the box") << true << true << left << left << true;
-    QTest::newRow("pressed on the box, let go off it") << true << false << left << left << false;
-    QTest::newRow("pressed off the box, let go on it") << false << true << left << left << false;
-    QTest::newRow("right click on the box") << true << true << right << right << false;
-    QTest::newRow("right press, left release on the box") << true << true << right << left << false;
-    QTest::newRow("left press, right release on the box") << true << true << left << right << false;
+    QTest::newRow("click on the box") << true << true << left << left << false << true;
+    QTest::newRow("pressed on the box, let go off it") << true << false << left << left << false << false;
+    QTest::newRow("pressed off the box, let go on it") << false << true << left << left << false << false;
+    QTest::newRow("right click on the box") << true << true << right << right << false << false;
+    QTest::newRow("right press, left release on the box") << true << true << right << left << false << false;
+    QTest::newRow("left press, right release on the box") << true << true << left << right << false << false;
+    QTest::newRow("double-click on the title") << false << false << left << left << true << false;
 }
 
-void Form1Test::own_caption_closes_from_its_box_alone()
+void Form1Test::caption_closes_from_its_box_alone()
 {
     QFETCH(bool, press_in_box);
     QFETCH(bool, release_in_box);
     QFETCH(Qt::MouseButton, pressed);
     QFETCH(Qt::MouseButton, released);
+    QFETCH(bool, double_click);
     QFETCH(bool, closes);
-    RecordingSoundDevice sounds;
-    Form1 form(sounds, [this](const QString& message) { reports_ << message; }, WindowFrame::own);
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    auto* const caption = form.findChild<OwnCaption*>();
+    auto* const caption = form_->findChild<CaptionBar*>();
     const QPoint in_box = caption->close_box().center();
-    const QPoint off_box(60, own_caption_height / 2);
+    const QPoint off_box(60, layout::caption_height / 2);
+    if (double_click)
+        QTest::mouseDClick(caption, pressed, {}, off_box);
     QTest::mousePress(caption, pressed, {}, press_in_box ? in_box : off_box);
     QTest::mouseRelease(caption, released, {}, release_in_box ? in_box : off_box);
-    QCOMPARE(form.isVisible(), !closes);
-    QCOMPARE(sounds.commands.back(), std::string(closes ? "close p2" : "open sh-hit2.wav alias p2"));
+    QCOMPARE(form_->isVisible(), !closes);
+    QCOMPARE(form_->size(), layout::window_size);
+    QCOMPARE(form_->windowState(), Qt::WindowNoState);
+    QCOMPARE(sounds_.commands.back(), std::string(closes ? "close p2" : "open sh-hit2.wav alias p2"));
     // The keys still go where they went, whatever the caption saw.
     if (!closes)
-        QCOMPARE(QApplication::focusWidget(), form.findChild<QWidget*>("Picture2"));
-}
-
-void Form1Test::frame_for_the_desktop_data()
-{
-    QTest::addColumn<QString>("current_desktop");
-    QTest::addColumn<WindowFrame>("frame");
-    QTest::newRow("GNOME") << "GNOME" << WindowFrame::own;
-    QTest::newRow("Ubuntu's GNOME") << "ubuntu:GNOME" << WindowFrame::own;
-    QTest::newRow("GNOME Classic") << "GNOME-Classic:GNOME" << WindowFrame::own;
-    QTest::newRow("GNOME first of two") << "GNOME:Unity" << WindowFrame::own;
-    QTest::newRow("KDE") << "KDE" << WindowFrame::desktops;
-    QTest::newRow("sway") << "sway" << WindowFrame::desktops;
-    QTest::newRow("a name that only starts with GNOME") << "GNOME-Flashback" << WindowFrame::desktops;
-    QTest::newRow("a name that only ends with GNOME") << "X-GNOME" << WindowFrame::desktops;
-    QTest::newRow("no desktop named") << "" << WindowFrame::desktops;
-    QTest::newRow("empty names") << "::" << WindowFrame::desktops;
-}
-
-void Form1Test::frame_for_the_desktop()
-{
-    QFETCH(QString, current_desktop);
-    QFETCH(WindowFrame, frame);
-    QCOMPARE(frame_for_desktop(current_desktop.toStdString()), frame);
+        QCOMPARE(QApplication::focusWidget(), form_->findChild<QWidget*>("Picture2"));
 }
 
 // The sound libraries load from the hook; run inside the expose, they would
@@ -285,40 +327,8 @@ void Form1Test::frame_requests_are_undone()
     QFETCH(std::function<void(Form1&)>, request);
     request(*form_);
     QTRY_COMPARE(form_->windowState(), Qt::WindowNoState);
-    QTRY_COMPARE(form_->size(), QSize(296, 375));
-    QTRY_COMPARE(form_->windowHandle()->size(), QSize(296, 375));
-}
-
-void Form1Test::platform_for_the_frame_data()
-{
-    QTest::addColumn<QString>("qt_platform");
-    QTest::addColumn<QString>("wayland_display");
-    QTest::addColumn<QString>("x_display");
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<QString>("chosen"); // empty: Qt's own choice
-
-    const int compositor = int(WaylandFrames::drawn_by_compositor);
-    const int client = int(WaylandFrames::drawn_by_client);
-    const int unknown = int(WaylandFrames::unknown);
-    QTest::newRow("Qt's frame, XWayland there") << "" << "wayland-0" << ":0" << client << "xcb";
-    QTest::newRow("compositor's frame") << "" << "wayland-0" << ":0" << compositor << "";
-    QTest::newRow("compositor not asked") << "" << "wayland-0" << ":0" << unknown << "";
-    QTest::newRow("no X server") << "" << "wayland-0" << "" << client << "";
-    QTest::newRow("X11 session") << "" << "" << ":0" << client << "";
-    QTest::newRow("player chose wayland") << "wayland" << "wayland-0" << ":0" << client << "";
-    QTest::newRow("player chose xcb") << "xcb" << "wayland-0" << ":0" << compositor << "";
-}
-
-void Form1Test::platform_for_the_frame()
-{
-    QFETCH(QString, qt_platform);
-    QFETCH(QString, wayland_display);
-    QFETCH(QString, x_display);
-    QFETCH(int, frames);
-    QFETCH(QString, chosen);
-    const auto platform = platform_override(
-        {qt_platform.toStdString(), wayland_display.toStdString(), x_display.toStdString()}, WaylandFrames(frames));
-    QCOMPARE(QString::fromStdString(platform.value_or("")), chosen);
+    QTRY_COMPARE(form_->size(), layout::window_size);
+    QTRY_COMPARE(form_->windowHandle()->size(), layout::window_size);
 }
 
 void Form1Test::geometry_and_drawing_order()
@@ -399,8 +409,8 @@ void Form1Test::drawn_pixels()
 {
     QFETCH(QPoint, at);
     QFETCH(QColor, colour);
-    const QImage image = form_->grab().toImage();
-    QCOMPARE(image.size(), QSize(296, 375));
+    const QImage image = form_->grab(layout::client_area).toImage();
+    QCOMPARE(image.size(), layout::client_size);
     QCOMPARE(QColor(image.pixel(at)), colour);
 }
 

@@ -1,9 +1,8 @@
 // Usage: window_shows_picture <window-id> <picture>
-// Waits until the window shows the picture where the game's picture box is;
-// exits 0 then, or 1 with the number of differing pixels if it never does.
-#include "x_capture.h"
-
+// Waits until the window shows the picture in its picture box; exits 0 then,
+// or 1 with the number of differing pixels if it never does.
 #include "app/layout.h"
+#include "x_capture.h"
 
 #include <QDeadlineTimer>
 #include <QImage>

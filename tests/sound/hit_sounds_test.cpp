@@ -91,9 +91,10 @@ private slots:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("places");
-        QTest::newRow("installed") << "/usr/games/zumbrel"
-                                   << QStringList{"/usr/games/zumbrel-sound.so",
-                                                  "/usr/games/../lib/games/zumbrel/zumbrel-sound.so"};
+        // Installed, the program sits beside its module.
+        QTest::newRow("installed") << "/usr/lib/games/zumbrel/zumbrel"
+                                   << QStringList{"/usr/lib/games/zumbrel/zumbrel-sound.so",
+                                                  "/usr/lib/games/zumbrel/zumbrel-sound.so"};
         QTest::newRow("unknown") << "" << QStringList{};
         QTest::newRow("relative") << "zumbrel" << QStringList{};
     }
