@@ -106,8 +106,6 @@ GameRun Desktop::run_game(const QProcessEnvironment& env) const
 std::unique_ptr<Desktop> make_desktop(const QString& name, const QString& program, const QString& data_dir,
                                       double scale)
 {
-    if (name == "sway")
-        return make_sway_desktop(program, data_dir);
     if (name == "gnome")
         return make_gnome_desktop(program, data_dir, scale);
     return make_x_desktop(program, data_dir, name.isEmpty() ? QStringLiteral("xfwm4") : name);

@@ -79,5 +79,4 @@ private:
 std::unique_ptr<Desktop> make_desktop(const QString& name, const QString& program, const QString& data_dir,
                                       double scale);
 std::unique_ptr<Desktop> make_x_desktop(const QString& program, const QString& data_dir, const QString& name);
-std::unique_ptr<Desktop> make_sway_desktop(const QString& program, const QString& data_dir);
 std::unique_ptr<Desktop> make_gnome_desktop(const QString& program, const QString& data_dir, double scale);

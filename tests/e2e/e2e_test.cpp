@@ -292,7 +292,7 @@ void EndToEndTest::frame_keeps_one_size()
     const QString shortcut = desktop_->maximise_shortcut();
     const QList<std::pair<QString, std::function<bool()>>> actions{
         {"double-click on the caption", [&] { desktop_->click(at(layout::caption.center()), 2); return true; }},
-        {"maximise shortcut " + shortcut, [&] { desktop_->tap({shortcut}); return !shortcut.isEmpty(); }},
+        {("maximise shortcut " + shortcut).trimmed(), [&] { desktop_->tap({shortcut}); return !shortcut.isEmpty(); }},
         {"full-screen request", [&] { return desktop_->request_full_screen(); }},
         {"drag of the right edge", [&] { desktop_->drag(at(right_edge), {100, 0}); return true; }},
         {"drag of the bottom-right corner", [&] { desktop_->drag(at(corner), {100, 60}); return true; }},

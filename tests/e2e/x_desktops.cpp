@@ -1,5 +1,5 @@
 // Desktops shown in an Xvfb and driven there with xdotool: xfwm4 managing X11
-// windows, and weston and KWin, each a Wayland compositor in an X window.
+// windows, and sway, weston and KWin, each a Wayland compositor in an X window.
 #include "desktop.h"
 
 #include "x_capture.h"
@@ -9,7 +9,6 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -45,7 +44,7 @@ public:
         x_.xdotool({"mouseup", "1"});
     }
 
-    void park_pointer() override { move_to({1020, 760}); }
+    void park_pointer() override { move_to({1000, 700}); }
     void tap(const QStringList& keys, int delay_ms) override { x_.tap(keys, delay_ms); }
     void hold(const QString& key, int milliseconds) override { x_.hold(key, milliseconds); }
 
@@ -113,42 +112,52 @@ int run_length(const QImage& screen, QPoint start, QPoint step)
     return length;
 }
 
-// A Wayland compositor drawing into an X window that fills the Xvfb screen;
-// the game is its client, found on the screen by its title picture.
+// The first entry of `folder` matching `pattern` that is a socket, not its lock.
+QString socket_in(const QDir& folder, const QString& pattern)
+{
+    for (const QString& name : folder.entryList({pattern}, QDir::System))
+        if (!name.endsWith(QLatin1String(".lock")))
+            return name;
+    return {};
+}
+
+// A Wayland compositor drawing into an X window on the Xvfb screen, which
+// hands it the X server's pointer and keyboard; the game is its client, found
+// on the screen by its title picture.
 class NestedDesktop final : public XDisplayDesktop {
 public:
     NestedDesktop(const QString& program, const QString& data_dir, const QString& name)
-        : XDisplayDesktop(program, data_dir), maximise_shortcut_(name == "kde" ? "super+Prior" : "")
+        : XDisplayDesktop(program, data_dir), name_(name)
     {
-        QString socket;
+        QProcessEnvironment env = env_;
         if (name == "kde") {
-            socket = "wl-kwin";
             valid_ = valid_ && !start_bus().isEmpty();
-            compositor_ = run_as_user({"kwin_wayland", "--x11-display", x_.name(), "--width",
-                                       "1024", "--height", "768", "--socket", socket, "--no-lockscreen"});
+            compositor_ = run_as_user({"kwin_wayland", "--x11-display", x_.name(), "--width", "1024", "--height", "768",
+                                       "--socket", "wayland-kwin", "--no-lockscreen"});
+        } else if (name == "sway") {
+            write_file(file_path("sway.conf"), "xwayland disable\n");
+            env.insert("WLR_BACKENDS", "x11");
+            env.insert("WLR_RENDERER", "pixman");
+            compositor_ = run_as_user({"sway", "-c", file_path("sway.conf")}, env);
         } else {
-            socket = "wayland-e2e";
             // No panel, whose launcher a stray click would start, no screen
             // lock, and windows that show and go at once.
-            const QString config = file_path("weston.ini");
-            QFile file(config);
-            if (!file.open(QIODevice::WriteOnly)
-                || file.write("[shell]\npanel-position=none\nlocking=false\nbackground-image=none\n"
-                              "background-color=0xff204080\nanimation=none\nclose-animation=none\n"
-                              "startup-animation=none\nfocus-animation=none\n") < 0)
-                return;
-            file.close();
+            write_file(file_path("weston.ini"), "[shell]\npanel-position=none\nlocking=false\nbackground-image=none\n"
+                                                "background-color=0xff204080\nanimation=none\nclose-animation=none\n"
+                                                "startup-animation=none\nfocus-animation=none\n");
             compositor_ = run_as_user({"weston", "--backend=x11-backend.so", renderer_option(), "--width=1024",
-                                       "--height=768", "--idle-time=0", "--socket=" + socket, "--config=" + config});
+                                       "--height=768", "--idle-time=0", "--socket=wayland-e2e",
+                                       "--config=" + file_path("weston.ini")});
         }
+        const QDir runtime(runtime_dir());
         const QDeadlineTimer deadline(start_timeout_ms);
-        const QString path = QDir(runtime_dir()).filePath(socket);
-        while (!QFile::exists(path) && compositor_->started() && !deadline.hasExpired())
+        while (socket_in(runtime, "wayland-*").isEmpty() && compositor_->started() && !deadline.hasExpired())
             QThread::msleep(20);
-        valid_ = valid_ && QFile::exists(path);
+        valid_ = valid_ && !socket_in(runtime, "wayland-*").isEmpty();
         // The game gets to see this Xvfb only in the case that gives it an X display.
         env_.remove("DISPLAY");
-        env_.insert("WAYLAND_DISPLAY", socket);
+        env_.insert("WAYLAND_DISPLAY", socket_in(runtime, "wayland-*"));
+        env_.insert("SWAYSOCK", runtime.filePath(socket_in(runtime, "sway-ipc.*.sock")));
         // Weston moves its pointer by the X pointer's steps, from its own
         // top-left corner: into that corner, both are at one place from then on.
         move_to({0, 0});
@@ -181,7 +190,15 @@ public:
         return last_;
     }
 
-    QString maximise_shortcut() const override { return maximise_shortcut_; }
+    QString maximise_shortcut() const override { return name_ == "kde" ? "super+Prior" : ""; }
+
+    bool request_full_screen() override
+    {
+        if (name_ != "sway")
+            return false;
+        output_of({"swaymsg", "[app_id=io.github.zumbrel.Zumbrel] fullscreen enable"});
+        return true;
+    }
 
 private:
     static QString renderer_option()
@@ -194,7 +211,7 @@ private:
         return version.captured(1).toInt() >= 12 ? "--renderer=pixman" : "--use-pixman";
     }
 
-    const QString maximise_shortcut_;
+    const QString name_;
     std::unique_ptr<ChildProcess> compositor_;
     mutable QRect last_;
 };
