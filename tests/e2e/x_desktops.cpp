@@ -158,6 +158,11 @@ public:
         env_.remove("DISPLAY");
         env_.insert("WAYLAND_DISPLAY", socket_in(runtime, "wayland-*"));
         env_.insert("SWAYSOCK", runtime.filePath(socket_in(runtime, "sway-ipc.*.sock")));
+        // A held key is the compositor's to repeat, as with a real keyboard; the
+        // X server's repeats would reach KWin as presses and releases.
+        const std::uint32_t off = XCB_AUTO_REPEAT_MODE_OFF;
+        std::free(xcb_request_check(x_.connection(),
+                                    xcb_change_keyboard_control_checked(x_.connection(), XCB_KB_AUTO_REPEAT_MODE, &off)));
         // Weston moves its pointer by the X pointer's steps, from its own
         // top-left corner: into that corner, both are at one place from then on.
         move_to({0, 0});
