@@ -128,7 +128,7 @@ public:
 
     QString app_id() const override
     {
-        return eval("imports.gi.Shell.WindowTracker.get_default().get_window_app(" + game_window + ")?.get_id() ?? ''");
+        return text_of(eval("imports.gi.Shell.WindowTracker.get_default().get_window_app(" + game_window + ")?.get_id() ?? ''"));
     }
 
 private:
@@ -155,7 +155,7 @@ private:
         }
         // The shell starts in its overview, whose hot corner a pointer could open again.
         eval("Main.overview.hide()");
-        env_.insert("WAYLAND_DISPLAY", QJsonDocument::fromJson("[" + display.toUtf8() + "]").array().at(0).toString());
+        env_.insert("WAYLAND_DISPLAY", text_of(display));
         run_as_user({"gsettings", "set", "org.gnome.desktop.interface", "enable-hot-corners", "false"})->waitForFinished();
         return true;
     }
@@ -176,6 +176,12 @@ private:
         output_of(call + QStringList{"org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig", serial.captured(1), "1",
                                      monitors, "@a{sv} {}"});
         return eval("global.display.get_monitor_scale(0)").toDouble() == scale;
+    }
+
+    // A string the shell gave back in JSON.
+    static QString text_of(const QString& json)
+    {
+        return QJsonDocument::fromJson("[" + json.toUtf8() + "]").array().at(0).toString();
     }
 
     QString eval(const QString& script) const
