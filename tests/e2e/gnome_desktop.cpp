@@ -139,10 +139,14 @@ private:
         if (!dbus_->isConnected())
             return false;
         const QDeadlineTimer deadline(60000);
-        // Scales other than whole ones need this.
-        if (scale != 1)
-            run_as_user({"gsettings", "set", "org.gnome.mutter", "experimental-features", "['scale-monitor-framebuffer']"})
-                ->waitForFinished();
+        // No banners, such as the shell's own about screen locking, over the
+        // window; no hot corner that a pointer could open the overview in;
+        // and scales other than whole ones.
+        for (const QStringList& setting : {QStringList{"org.gnome.desktop.notifications", "show-banners", "false"},
+                                           QStringList{"org.gnome.desktop.interface", "enable-hot-corners", "false"},
+                                           QStringList{"org.gnome.mutter", "experimental-features",
+                                                       scale == 1 ? "[]" : "['scale-monitor-framebuffer']"}})
+            run_as_user(QStringList{"gsettings", "set"} + setting)->waitForFinished();
         // Larger when scaled, so that the window fits.
         shell_ = run_as_user({"gnome-shell", "--headless", "--wayland", "--no-x11", "--unsafe-mode",
                               "--virtual-monitor", scale == 1 ? "1024x768" : "1536x1152"});
@@ -153,10 +157,9 @@ private:
             QThread::msleep(100);
             display = eval("Main.layoutManager._startingUp ? null : imports.gi.GLib.getenv('WAYLAND_DISPLAY')");
         }
-        // The shell starts in its overview, whose hot corner a pointer could open again.
+        // The shell starts in its overview.
         eval("Main.overview.hide()");
         env_.insert("WAYLAND_DISPLAY", text_of(display));
-        run_as_user({"gsettings", "set", "org.gnome.desktop.interface", "enable-hot-corners", "false"})->waitForFinished();
         return true;
     }
 
