@@ -139,11 +139,9 @@ private:
         if (!dbus_->isConnected())
             return false;
         const QDeadlineTimer deadline(60000);
-        // No banners, such as the shell's own about screen locking, over the
-        // window; no hot corner that a pointer could open the overview in;
-        // and scales other than whole ones.
-        for (const QStringList& setting : {QStringList{"org.gnome.desktop.notifications", "show-banners", "false"},
-                                           QStringList{"org.gnome.desktop.interface", "enable-hot-corners", "false"},
+        // No hot corner that a pointer could open the overview in, and scales
+        // other than whole ones.
+        for (const QStringList& setting : {QStringList{"org.gnome.desktop.interface", "enable-hot-corners", "false"},
                                            QStringList{"org.gnome.mutter", "experimental-features",
                                                        scale == 1 ? "[]" : "['scale-monitor-framebuffer']"}})
             run_as_user(QStringList{"gsettings", "set"} + setting)->waitForFinished();
@@ -157,8 +155,9 @@ private:
             QThread::msleep(100);
             display = eval("Main.layoutManager._startingUp ? null : imports.gi.GLib.getenv('WAYLAND_DISPLAY')");
         }
-        // The shell starts in its overview.
-        eval("Main.overview.hide()");
+        // The shell starts in its overview, and with a banner about screen
+        // locking over the top of the screen, where a scaled window's caption is.
+        eval("Main.overview.hide(); Main.messageTray.bannerBlocked = true");
         env_.insert("WAYLAND_DISPLAY", text_of(display));
         return true;
     }
