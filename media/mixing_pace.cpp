@@ -19,7 +19,7 @@ bool MixingPace::mixed(int frames, Clock::time_point at)
     const auto played = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(frames_) / rate_));
     const Clock::duration behind = (at - first_) - played;
     frames_ += frames;
-    if (at - first_ < settling) {
+    if (played < settling) {
         least_behind_ = behind;
         return false;
     }

@@ -20,9 +20,10 @@ public:
     bool mixed(int frames, Clock::time_point at);
 
 private:
-    // A server just started may hold a new stream back for a second; silence
-    // before any sound, not a dropout.
-    static constexpr auto settling = std::chrono::seconds(1);
+    // A server just started may hold a new stream back for a second once it
+    // has its first buffers: silence before any sound, not a dropout. So the
+    // pace counts from the sound asked for after this much.
+    static constexpr auto settling = std::chrono::milliseconds(100);
     // Lateness up to this many buffers is jitter the server's own buffering covers.
     static constexpr int late_buffers_allowed = 2;
 

@@ -37,7 +37,8 @@ private slots:
     {
         QTest::addColumn<Case>("c");
         QTest::newRow("steady") << Case{{}, 0};
-        QTest::newRow("held back in the first second") << Case{{{100, 600}}, 0};
+        QTest::newRow("held back after its first buffers") << Case{{{10, 1000}}, 0};
+        QTest::newRow("held back after a tenth of a second") << Case{{{150, 1000}}, 1};
         QTest::newRow("ran dry once") << Case{{{1500, 10}}, 1};
         QTest::newRow("ran dry twice") << Case{{{1500, 10}, {2000, 10}}, 2};
         QTest::newRow("late by a buffer, once") << Case{{{1500, buffer_ms, false}}, 0};
