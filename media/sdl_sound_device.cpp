@@ -35,8 +35,9 @@ constexpr int bytes_per_frame = output_channels * bytes_per_sample;
 // the buffer's length, so the buffer sets most of the latency. The smallest
 // keeps up on an idle machine; a busy one may make the server run dry, and
 // each dropout noticed moves the output one size up, for as long as the
-// program runs.
-constexpr std::array<int, 3> buffer_sizes{128, 256, 512};
+// program runs. On a machine whose cores were both kept busy, 512 still
+// dropped out about as often as the 10 ms buffer the game had before.
+constexpr std::array<int, 4> buffer_sizes{128, 256, 512, 1024};
 
 // Long enough that a player pausing between hits keeps the output, short
 // enough that a game left at its title soon costs the sound server nothing.
@@ -50,6 +51,11 @@ constexpr auto check_every = std::chrono::seconds(1);
 // PulseAudio's first stream on a server just started was seen to pause for a
 // second, which is no lost server.
 constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
+
+// A sound server just started was seen to hold the first stream into it back
+// for about a second; one that runs the output already does not.
+constexpr auto settling_after_opening = std::chrono::seconds(1);
+constexpr auto settling_after_growing = std::chrono::milliseconds(100);
 
 // A healthy output closes in a few milliseconds; a hung server would hold
 // the program's end for as long as it hangs.
@@ -153,16 +159,17 @@ private:
 
     static void SDLCALL note_mixing(int, void*, int, void* worker);
 
-    void open_output(std::unique_lock<std::mutex>& lock);
+    void open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling = settling_after_opening);
     void grow_output(std::unique_lock<std::mutex>& lock);
     void close_output(std::unique_lock<std::mutex>& lock, Output after);
     bool output_lost() const;
-    bool start_sdl_audio();
+    bool start_sdl_audio(Clock::duration settling);
     bool start_sdl_driver();
     void quit_sdl_audio();
     void load_waiting_sounds();
     void forget(std::string_view alias);
     Slot* find(std::string_view alias);
+    void start(const Slot& slot);
     Slot& claim_slot();
     int channel_of(const Slot& slot) const;
 
@@ -189,6 +196,8 @@ private:
     bool stopping_ = false;
     bool stopped_ = false;
     int openings_ = 0;
+    bool growing_ = false;
+    std::vector<std::string> played_while_growing_;
     Clock::time_point quiet_from_ = Clock::now();
     Clock::time_point check_at_ = Clock::now();
     Clock::time_point try_again_at_ = Clock::now();
@@ -255,11 +264,22 @@ void SdlSoundDevice::Worker::play_from_start(std::string_view alias)
     const std::lock_guard lock(mutex_);
     // Until the output is open the play is silent: waiting for a sound card
     // would hold up the window.
+    // While it grows, a few milliseconds, a hit is heard late rather than lost.
     const Slot* slot = find(alias);
+    if (output_ == Output::changing && growing_ && slot) {
+        std::erase(played_while_growing_, alias);
+        played_while_growing_.emplace_back(alias);
+    }
     if (output_ != Output::open || !slot)
         return;
-    Mix_PlayChannel(channel_of(*slot), slot->chunk.get(), 0);
-    quiet_from_ = Clock::now() + length_of(*slot->chunk);
+    start(*slot);
+}
+
+// Runs with the output open and the lock held.
+void SdlSoundDevice::Worker::start(const Slot& slot)
+{
+    Mix_PlayChannel(channel_of(slot), slot.chunk.get(), 0);
+    quiet_from_ = Clock::now() + length_of(*slot.chunk);
 }
 
 void SdlSoundDevice::Worker::close(std::string_view alias)
@@ -370,15 +390,15 @@ void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int bytes, void* da
     }
 }
 
-void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock)
+void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling)
 {
     output_ = Output::changing;
     lock.unlock();
-    const bool opened = start_sdl_audio();
+    const bool opened = start_sdl_audio(settling);
     lock.lock();
     closed_meanwhile_.clear();
     output_ = opened ? Output::open : Output::missing;
-    openings_ += opened;
+    openings_ += opened && !growing_;
     check_at_ = Clock::now() + check_every;
     try_again_at_ = Clock::now() + check_every;
     if (opened)
@@ -386,13 +406,18 @@ void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock)
     changed_.notify_all();
 }
 
-// Opened again a size up: the hits between are silent, which is better than
-// a round of dropouts.
+// Opened again a size up, which is better than a round of dropouts.
 void SdlSoundDevice::Worker::grow_output(std::unique_lock<std::mutex>& lock)
 {
     ++size_;
+    growing_ = true;
     close_output(lock, Output::let_go);
-    open_output(lock);
+    open_output(lock, settling_after_growing);
+    growing_ = false;
+    for (const std::string& alias : played_while_growing_)
+        if (const Slot* slot = find(alias); slot && output_ == Output::open)
+            start(*slot);
+    played_while_growing_.clear();
 }
 
 // Closing the output, not pausing it: SDL feeds a paused output silence, which
@@ -415,14 +440,14 @@ bool SdlSoundDevice::Worker::output_lost() const
     return !sdl_output_playing() || (mixing_tells_ && Clock::now() - mixed_at > longest_pause_in_mixing);
 }
 
-bool SdlSoundDevice::Worker::start_sdl_audio()
+bool SdlSoundDevice::Worker::start_sdl_audio(Clock::duration settling)
 {
     sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
     // Allowing no changes makes SDL convert for the hardware, so the sounds are
     // converted to one known format once, when they are loaded, and still fit
     // an output opened again.
     mixed_at_.store(Clock::now().time_since_epoch().count());
-    pace_.restart(frequency);
+    pace_.restart(frequency, settling);
     raise_mixing_thread_.store(true);
     dropped_out_.store(false);
     if (start_sdl_driver()

@@ -41,7 +41,8 @@ public:
     // open with every named sound loaded (`open`) or let go (`!open`), or has
     // failed to open. Whether the output is then open as asked.
     bool wait_for_output(bool open, std::chrono::milliseconds timeout);
-    // For tests: how many times the output has been opened.
+    // For tests: how many times the output has been opened, leaving out its
+    // openings a size up.
     int openings();
 
 private:

@@ -351,7 +351,8 @@ private slots:
         QTest::addColumn<QByteArray>("delay");
         QTest::addColumn<int>("frames");
         QTest::newRow("keeping pace") << QByteArray("1") << 128;
-        QTest::newRow("asking later than it plays") << QByteArray("12") << 512;
+        QTest::newRow("asking later than 128 frames last") << QByteArray("4") << 256;
+        QTest::newRow("asking later than any buffer but the largest lasts") << QByteArray("12") << 1024;
     }
 
     // The disk driver waits `delay` ms before each buffer, as a server that
