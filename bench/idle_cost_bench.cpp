@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -85,8 +86,12 @@ Round play_round(XGame& game)
         tap(game, milliseconds(10));
         std::this_thread::sleep_for(milliseconds(10));
     }
+    // Spaced at random by up to 20 ms, more than SDL's longest buffer, so that
+    // the presses fall at every point of its mixing cycle.
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> extra_ms(0, 20);
     for (int hit = 0; hit < measured_hits; ++hit) {
-        std::this_thread::sleep_for(between_measured_hits);
+        std::this_thread::sleep_for(between_measured_hits + milliseconds(extra_ms(random)));
         round.mid_round.push_back(Clock::now());
         tap(game, milliseconds(30));
     }
@@ -177,7 +182,7 @@ void measure_idle(SoundServer::Kind kind, const char* driver, const Xvfb& x, int
     std::printf("hits in mid-round unheard: %zu of %zu\n", round.mid_round.size() - mid_round.size(),
                 round.mid_round.size());
     std::printf("where the sound waits, as the server reports it after the round (median of 5 reads), "
-                "beside SDL's buffer of 10.0 ms:\n");
+                "beside SDL's own buffer:\n");
     if (waits)
         std::printf("the game's stream (%s): %.1f ms in its buffer, then %.1f ms in the sink\n\n",
                     kind == SoundServer::Kind::pipewire ? (through_pulse ? "through pipewire-pulse" : "PipeWire's own")

@@ -29,7 +29,9 @@ machine "key to pixels, game and floor"
 machine "sound device"
 SDL_AUDIODRIVER=dummy "$build/bench/zumbrel_sound_bench"
 machine "audio buffers through PulseAudio and PipeWire null sinks, both cores busy"
-"$build/bench/zumbrel_audio_buffer_bench" 20 2 512 441 256
+"$build/bench/zumbrel_audio_buffer_bench" 20 2 busy 441@44100 128 game
+machine "audio buffers through PulseAudio and PipeWire null sinks, 10 hits a second"
+"$build/bench/zumbrel_audio_buffer_bench" 25 1 idle 441@44100 game
 machine "start-up, game and floor, three audio set-ups"
 "$build/bench/zumbrel_start_up_bench" 21
 machine "idle cost, key to first sample and sound server faults, PulseAudio and PipeWire null sinks"

@@ -27,7 +27,7 @@ public:
     // The third is PulseAudio beside a PipeWire with no sink, as a desktop that
     // runs PipeWire for screen sharing only has it: sound must go to PulseAudio.
     enum class Kind { pulseaudio, pipewire, pulseaudio_beside_pipewire };
-    static constexpr int sink_rate = 44100;
+    static constexpr int sink_rate = 48000;
     static constexpr int suspend_after_seconds = 1;
 
     // Started at once unless told otherwise.

@@ -1,12 +1,16 @@
 #include "media/sdl_sound_device.h"
 
 #include "media/bounded_read.h"
+#include "media/mixing_pace.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -21,13 +25,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// 441 frames at 44.1 kHz is 10 ms. With both cores busy it dropped out on
-// PulseAudio no more often than 512 did (less, in two comparisons), while 256
-// dropped out every second or so.
-constexpr int frequency = 44100;
+// The rate PipeWire's graph and most sound cards run at: no resampler
+// between the mixer and the sink.
+constexpr int frequency = 48000;
 constexpr int output_channels = 2;
 constexpr int bytes_per_sample = 2;
-constexpr int buffer_frames = 441;
+constexpr int bytes_per_frame = output_channels * bytes_per_sample;
+// A hit waits for the next buffer to be mixed, and PipeWire runs its graph at
+// the buffer's length, so the buffer sets most of the latency. The smallest
+// keeps up on an idle machine; a busy one may make the server run dry, and
+// each dropout noticed moves the output one size up, for as long as the
+// program runs. On a machine whose cores were both kept busy, 512 still
+// dropped out about as often as the 10 ms buffer the game had before.
+constexpr std::array<int, 4> buffer_sizes{128, 256, 512, 1024};
 
 // Long enough that a player pausing between hits keeps the output, short
 // enough that a game left at its title soon costs the sound server nothing.
@@ -41,6 +51,11 @@ constexpr auto check_every = std::chrono::seconds(1);
 // PulseAudio's first stream on a server just started was seen to pause for a
 // second, which is no lost server.
 constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
+
+// A sound server just started was seen to hold the first stream into it back
+// for about a second; one that runs the output already does not.
+constexpr auto settling_after_opening = std::chrono::seconds(1);
+constexpr auto settling_after_growing = std::chrono::milliseconds(100);
 
 // A healthy output closes in a few milliseconds; a hung server would hold
 // the program's end for as long as it hangs.
@@ -69,7 +84,7 @@ void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
 std::chrono::microseconds length_of(const Mix_Chunk& chunk)
 {
-    constexpr long long bytes_per_second = frequency * output_channels * bytes_per_sample;
+    constexpr long long bytes_per_second = frequency * bytes_per_frame;
     return std::chrono::microseconds(chunk.alen * 1'000'000LL / bytes_per_second);
 }
 
@@ -80,6 +95,18 @@ bool sdl_output_playing()
         if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING)
             return true;
     return false;
+}
+
+// Through rtkit, as desktops allow it, or else directly where the user's
+// limits do.
+void raise_this_thread()
+{
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
+    if ((sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_OTHER)
+        return;
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_RR);
+    pthread_setschedparam(pthread_self(), SCHED_RR, &priority);
 }
 
 bool pipewire_has_default_sink()
@@ -101,6 +128,7 @@ public:
     void close(std::string_view alias);
     void keep_ready(bool ready);
     bool wait_for_output(bool open, std::chrono::milliseconds timeout);
+    int openings();
 
     void run();
     // Whether the thread ended within the time given.
@@ -131,21 +159,30 @@ private:
 
     static void SDLCALL note_mixing(int, void*, int, void* worker);
 
-    void open_output(std::unique_lock<std::mutex>& lock);
+    void open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling = settling_after_opening);
+    void grow_output(std::unique_lock<std::mutex>& lock);
     void close_output(std::unique_lock<std::mutex>& lock, Output after);
     bool output_lost() const;
-    bool start_sdl_audio();
+    bool start_sdl_audio(Clock::duration settling);
     bool start_sdl_driver();
     void quit_sdl_audio();
     void load_waiting_sounds();
     void forget(std::string_view alias);
     Slot* find(std::string_view alias);
+    void start(const Slot& slot);
     Slot& claim_slot();
     int channel_of(const Slot& slot) const;
 
-    // SDL's subsystems that were up before the output was opened; used by the
-    // device's thread alone.
+    // SDL's subsystems that were up before the output was opened, and the
+    // buffer size it is opened with; used by the device's thread alone.
     std::uint32_t sdl_before_ = 0;
+    std::size_t size_ = 0;
+    // Used from SDL's mixing thread alone, once the output is open.
+    MixingPace pace_;
+    // Set from SDL's mixing thread: whether it still has to raise its
+    // priority, and whether the server ran dry.
+    std::atomic<bool> raise_mixing_thread_{false};
+    std::atomic<bool> dropped_out_{false};
     // When SDL last mixed, set from SDL's own thread, and whether a pause in
     // mixing tells that the output is lost.
     std::atomic<Clock::rep> mixed_at_{0};
@@ -158,6 +195,9 @@ private:
     bool kept_ready_ = false;
     bool stopping_ = false;
     bool stopped_ = false;
+    int openings_ = 0;
+    bool growing_ = false;
+    std::vector<std::string> played_while_growing_;
     Clock::time_point quiet_from_ = Clock::now();
     Clock::time_point check_at_ = Clock::now();
     Clock::time_point try_again_at_ = Clock::now();
@@ -206,6 +246,11 @@ bool SdlSoundDevice::wait_for_output(bool open, std::chrono::milliseconds timeou
     return worker_->wait_for_output(open, timeout);
 }
 
+int SdlSoundDevice::openings()
+{
+    return worker_->openings();
+}
+
 void SdlSoundDevice::Worker::open(std::string_view file, std::string_view alias)
 {
     const std::lock_guard lock(mutex_);
@@ -219,11 +264,22 @@ void SdlSoundDevice::Worker::play_from_start(std::string_view alias)
     const std::lock_guard lock(mutex_);
     // Until the output is open the play is silent: waiting for a sound card
     // would hold up the window.
+    // While it grows, a few milliseconds, a hit is heard late rather than lost.
     const Slot* slot = find(alias);
+    if (output_ == Output::changing && growing_ && slot) {
+        std::erase(played_while_growing_, alias);
+        played_while_growing_.emplace_back(alias);
+    }
     if (output_ != Output::open || !slot)
         return;
-    Mix_PlayChannel(channel_of(*slot), slot->chunk.get(), 0);
-    quiet_from_ = Clock::now() + length_of(*slot->chunk);
+    start(*slot);
+}
+
+// Runs with the output open and the lock held.
+void SdlSoundDevice::Worker::start(const Slot& slot)
+{
+    Mix_PlayChannel(channel_of(slot), slot.chunk.get(), 0);
+    quiet_from_ = Clock::now() + length_of(*slot.chunk);
 }
 
 void SdlSoundDevice::Worker::close(std::string_view alias)
@@ -255,6 +311,12 @@ bool SdlSoundDevice::Worker::wait_for_output(bool open, std::chrono::millisecond
     return changed_.wait_for(lock, timeout, settled) && (output_ == Output::open) == open;
 }
 
+int SdlSoundDevice::Worker::openings()
+{
+    const std::lock_guard lock(mutex_);
+    return openings_;
+}
+
 bool SdlSoundDevice::Worker::stop(Clock::duration patience)
 {
     std::unique_lock lock(mutex_);
@@ -269,6 +331,9 @@ void SdlSoundDevice::Worker::run()
     // SDL would otherwise take SIGINT and SIGTERM for itself, and Qt's
     // window would no longer quit on them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Real-time scheduling for the mixing thread, rather than SDL's default of
+    // a lower nice value, which a busy machine's other programs still share.
+    SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, "1");
 
     std::unique_lock lock(mutex_);
     // Opened at once, so that the sounds are loaded before the first round.
@@ -286,6 +351,8 @@ void SdlSoundDevice::Worker::run()
             load_waiting_sounds();
         else if (output_ == Output::open && now >= check_at_ && output_lost())
             close_output(lock, Output::let_go);
+        else if (output_ == Output::open && dropped_out_.exchange(false) && size_ + 1 < buffer_sizes.size())
+            grow_output(lock);
         else if (output_ == Output::open && now >= check_at_)
             check_at_ = now + check_every;
         else if (may_let_go && now >= let_go_at)
@@ -305,24 +372,52 @@ void SdlSoundDevice::Worker::run()
     changed_.notify_all();
 }
 
-void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int, void* worker)
+void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int bytes, void* data)
 {
-    static_cast<Worker*>(worker)->mixed_at_.store(Clock::now().time_since_epoch().count());
+    auto& worker = *static_cast<Worker*>(data);
+    const Clock::time_point now = Clock::now();
+    worker.mixed_at_.store(now.time_since_epoch().count());
+    // The mixing thread is SDL's own on some drivers and the server library's
+    // on others; raised from here, it is raised on all. Where the desktop's
+    // rtkit or the user's limits allow, it runs before any busy program.
+    if (worker.raise_mixing_thread_.exchange(false))
+        raise_this_thread();
+    // Every buffer mixed small is another chance to drop out: the device's
+    // thread is woken at once.
+    if (worker.pace_.mixed(bytes / bytes_per_frame, now)) {
+        worker.dropped_out_.store(true);
+        worker.changed_.notify_all();
+    }
 }
 
-void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock)
+void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling)
 {
     output_ = Output::changing;
     lock.unlock();
-    const bool opened = start_sdl_audio();
+    const bool opened = start_sdl_audio(settling);
     lock.lock();
     closed_meanwhile_.clear();
     output_ = opened ? Output::open : Output::missing;
+    openings_ += opened && !growing_;
     check_at_ = Clock::now() + check_every;
     try_again_at_ = Clock::now() + check_every;
     if (opened)
         load_waiting_sounds();
     changed_.notify_all();
+}
+
+// Opened again a size up, which is better than a round of dropouts.
+void SdlSoundDevice::Worker::grow_output(std::unique_lock<std::mutex>& lock)
+{
+    ++size_;
+    growing_ = true;
+    close_output(lock, Output::let_go);
+    open_output(lock, settling_after_growing);
+    growing_ = false;
+    for (const std::string& alias : played_while_growing_)
+        if (const Slot* slot = find(alias); slot && output_ == Output::open)
+            start(*slot);
+    played_while_growing_.clear();
 }
 
 // Closing the output, not pausing it: SDL feeds a paused output silence, which
@@ -345,14 +440,18 @@ bool SdlSoundDevice::Worker::output_lost() const
     return !sdl_output_playing() || (mixing_tells_ && Clock::now() - mixed_at > longest_pause_in_mixing);
 }
 
-bool SdlSoundDevice::Worker::start_sdl_audio()
+bool SdlSoundDevice::Worker::start_sdl_audio(Clock::duration settling)
 {
     sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
     // Allowing no changes makes SDL convert for the hardware, so the sounds are
     // converted to one known format once, when they are loaded, and still fit
     // an output opened again.
     mixed_at_.store(Clock::now().time_since_epoch().count());
-    if (start_sdl_driver() && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_frames, nullptr, 0) == 0) {
+    pace_.restart(frequency, settling);
+    raise_mixing_thread_.store(true);
+    dropped_out_.store(false);
+    if (start_sdl_driver()
+        && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_sizes[size_], nullptr, 0) == 0) {
         Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
         mixing_tells_ = std::string_view(SDL_GetCurrentAudioDriver()) == "pipewire";
         return true;

@@ -19,6 +19,10 @@ namespace media {
 // opened again. An output whose server went away is let go and, while kept
 // ready, opened again; an output that cannot be had is tried again at most
 // once a second while kept ready, and not at all otherwise.
+//
+// The output starts with a small buffer, for a hit heard soon after the key,
+// and is opened again with a larger one each time the server is noticed to
+// have run dry.
 class SdlSoundDevice final : public SoundDevice {
 public:
     SdlSoundDevice();
@@ -37,6 +41,9 @@ public:
     // open with every named sound loaded (`open`) or let go (`!open`), or has
     // failed to open. Whether the output is then open as asked.
     bool wait_for_output(bool open, std::chrono::milliseconds timeout);
+    // For tests: how many times the output has been opened, leaving out its
+    // openings a size up.
+    int openings();
 
 private:
     class Worker;

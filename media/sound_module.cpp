@@ -11,8 +11,7 @@ std::vector<std::filesystem::path> sound_module_places(const std::filesystem::pa
 {
     if (!program.is_absolute())
         return {};
-    const auto folder = program.parent_path();
-    return {folder / ZUMBREL_SOUND_MODULE, folder / ZUMBREL_SOUND_MODULE_FROM_PROGRAM / ZUMBREL_SOUND_MODULE};
+    return {program.parent_path() / ZUMBREL_SOUND_MODULE};
 }
 
 std::unique_ptr<SoundDevice> load_sound_module()

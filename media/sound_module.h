@@ -8,10 +8,9 @@
 
 namespace media {
 
-// Where the program at `program` looks for its sound module, in order: beside
-// itself in a build tree, in the library folder once installed. None for a
-// program that cannot say where it is: never the current folder, which holds
-// the player's data.
+// Where the program at `program` looks for its sound module: beside itself,
+// in a build tree and once installed. None for a program that cannot say
+// where it is: never the current folder, which holds the player's data.
 std::vector<std::filesystem::path> sound_module_places(const std::filesystem::path& program);
 
 // The SDL sound device, from a module of its own: SDL_mixer and the forty-odd

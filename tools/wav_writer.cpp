@@ -5,7 +5,7 @@
 
 namespace assets {
 
-QByteArray encode_wav(std::span<const std::int16_t> samples, int channels)
+QByteArray encode_wav(std::span<const std::int16_t> samples, int channels, int rate)
 {
     constexpr quint16 bytes_per_sample = 2;
     const auto data_size = static_cast<quint32>(samples.size() * bytes_per_sample);
@@ -17,7 +17,7 @@ QByteArray encode_wav(std::span<const std::int16_t> samples, int channels)
     out << quint32{36 + data_size};
     out.writeRawData("WAVEfmt ", 8);
     out << quint32{16} << quint16{1} << quint16(channels); // 16-byte PCM format chunk
-    out << quint32{sample_rate} << quint32(sample_rate * channels * bytes_per_sample);
+    out << quint32(rate) << quint32(rate * channels * bytes_per_sample);
     out << quint16(channels * bytes_per_sample) << quint16{8 * bytes_per_sample};
     out.writeRawData("data", 4);
     out << data_size;

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -26,7 +27,8 @@
 namespace {
 
 constexpr int sound_frames = 2000;
-constexpr int tail_buffers = 8;
+constexpr int tail_buffers = 20;
+constexpr int device_rate = 48000;
 constexpr std::chrono::seconds patience(20);
 
 enum class Action { play, close };
@@ -72,7 +74,7 @@ void write_wav(const QString& name, qint16 sign)
     std::vector<std::int16_t> frames;
     for (qint16 i = 1; i <= sound_frames; ++i)
         frames.insert(frames.end(), {i, qint16(sign * i)});
-    write_file(name, assets::encode_wav(frames, 2));
+    write_file(name, assets::encode_wav(frames, 2, device_rate));
 }
 
 void write_sound_files()
@@ -288,8 +290,8 @@ private slots:
             QVERIFY2(ran, "the mixer stopped calling back");
             buffer_frames = script.buffer_frames;
         }
-        // The output's buffer is a setting, 10 ms at 44.1 kHz, which a hit waits out at worst.
-        QCOMPARE(buffer_frames, 441);
+        // The output starts small, 2.7 ms at 48 kHz, which a hit waits out at worst.
+        QCOMPARE(buffer_frames, 128);
         QVERIFY(buffer_frames * tail_buffers > sound_frames);
 
         const std::vector<Frame> all = read_output(dir_->filePath("out.raw"));
@@ -344,6 +346,35 @@ private slots:
         SDL_QuitSubSystem(up_before);
     }
 
+    void grows_only_when_the_output_runs_dry_data()
+    {
+        QTest::addColumn<QByteArray>("delay");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("keeping pace") << QByteArray("1") << 128;
+        QTest::newRow("asking later than 128 frames last") << QByteArray("4") << 256;
+        QTest::newRow("asking later than any buffer but the largest lasts") << QByteArray("12") << 1024;
+    }
+
+    // The disk driver waits `delay` ms before each buffer, as a server that
+    // runs dry asks late.
+    void grows_only_when_the_output_runs_dry()
+    {
+        QFETCH(QByteArray, delay);
+        QFETCH(int, frames);
+        qputenv("SDL_DISKAUDIODELAY", delay);
+        std::atomic<int> mixed{0};
+        Mix_SetPostMix([](void* last, Uint8*, int bytes) { static_cast<std::atomic<int>*>(last)->store(bytes / 4); },
+                       &mixed);
+        {
+            media::SdlSoundDevice device;
+            device.keep_ready(true);
+            QVERIFY(device.wait_for_output(true, patience));
+            QTest::qWait(3000);
+            QTRY_COMPARE_WITH_TIMEOUT(mixed.load(), frames, 10000);
+        }
+        Mix_SetPostMix(nullptr, nullptr);
+    }
+
     void lets_the_output_go_when_idle_data()
     {
         QTest::addColumn<bool>("played");
@@ -367,11 +398,14 @@ private slots:
             device.play_from_start("p1");
         }
         QVERIFY(device.wait_for_output(false, patience));
-        const qint64 quiet_for = 2000 + (played ? sound_frames * 1000 / 44100 : 0);
+        const qint64 quiet_for = 2000 + (played ? sound_frames * 1000 / device_rate : 0);
         QVERIFY(quiet.elapsed() >= quiet_for);
         // Soon after, though a loaded machine may wake the device late.
         QVERIFY2(quiet.elapsed() < quiet_for + 2000, qPrintable(QString::number(quiet.elapsed())));
         QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+        // And stays let go while no round wants it, having opened only once.
+        QTest::qWait(1500);
+        QCOMPARE(device.openings(), 1);
     }
 };
 
