@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 
 QColor mixed(const QColor& from, const QColor& to, double share)
@@ -87,14 +89,20 @@ void CaptionBar::mousePressEvent(QMouseEvent* event)
         close_pressed_ = true;
         close_hovered_ = true;
         update();
-    } else if (QWindow* const handle = window()->windowHandle()) {
-        handle->startSystemMove();
+    } else {
+        move_pending_ = true;
     }
 }
 
 void CaptionBar::mouseMoveEvent(QMouseEvent* event)
 {
     set_hovered(close_box().contains(event->position().toPoint()));
+    // Only once the pointer moves: a move asked for on the press may reach
+    // the compositor after the release, and sway then moves the window with
+    // the pointer until the next click.
+    if (std::exchange(move_pending_, false) && (event->buttons() & Qt::LeftButton))
+        if (QWindow* const handle = window()->windowHandle())
+            handle->startSystemMove();
 }
 
 void CaptionBar::leaveEvent(QEvent*)
@@ -104,6 +112,8 @@ void CaptionBar::leaveEvent(QEvent*)
 
 void CaptionBar::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton)
+        move_pending_ = false;
     if (event->button() != Qt::LeftButton || !close_pressed_)
         return;
     close_pressed_ = false;

@@ -26,6 +26,7 @@ protected:
 private:
     void set_hovered(bool hovered);
 
+    bool move_pending_ = false;
     bool close_pressed_ = false;
     bool close_hovered_ = false;
 };
