@@ -1,3 +1,4 @@
+#include "app/layout.h"
 #include "disk_audio.h"
 #include "running_game.h"
 #include "xvfb.h"
@@ -105,7 +106,8 @@ void TerminationTest::signal_ends_cleanly()
     QVERIFY2(window != 0, "no window within 20 s");
     const QString id = QString::number(window);
     x.xdotool({"windowfocus", "--sync", id});
-    x.xdotool({"mousemove", "--window", id, "148", "108", "click", "1"});
+    const QPoint start = layout::client_area.topLeft() + layout::start_btn.center();
+    x.xdotool({"mousemove", "--window", id, QString::number(start.x()), QString::number(start.y()), "click", "1"});
     x.xdotool({"key", "--delay", "30", "space", "space", "space", "space", "space"});
     // Heard through the sound module, found as the program finds it; a game
     // that says it has none fails here at once.
