@@ -14,7 +14,7 @@ play_packages=(
 )
 test_packages=(
   xvfb xdotool xfwm4 libxcb-xtest0-dev libxcb-damage0-dev
-  sway wtype grim weston
+  sway weston
   build-essential dpkg-dev debhelper desktop-file-utils appstream libglib2.0-bin lintian
   pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
 )
