@@ -3,7 +3,7 @@
 # source tree given for another architecture, as a Debian build root does (a
 # plain user, no network), checks that its generated files match the checked-in
 # sums byte for byte, and runs the unit tests of that build under qemu.
-#   cross_package.sh arm64 /var/tmp/cross/zumbrel
+#   cross_package.sh i386 /var/tmp/cross/zumbrel
 set -euo pipefail
 arch=$1 tree=$2
 out=$(dirname "$tree")
@@ -24,8 +24,8 @@ chown -R builder: "$out"
 # give them.
 cd "$out"
 dpkg-deb -x zumbrel_*_"$arch".deb deb
-declare -A machine=([arm64]="ARM aarch64")
-file deb/usr/lib/games/zumbrel/zumbrel | grep -q "${machine[$arch]:?no machine name known for $arch}"
+declare -A machine=([arm64]="ARM aarch64" [i386]="Intel (80386|i386)")
+file deb/usr/lib/games/zumbrel/zumbrel | grep -Eq "${machine[$arch]:?no machine name known for $arch}"
 mkdir -p sums/icons && cp -r deb/usr/share/games/zumbrel sums/data
 for icon in deb/usr/share/icons/hicolor/*/apps/*.png; do
   size=${icon#deb/usr/share/icons/hicolor/}

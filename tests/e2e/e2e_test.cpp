@@ -268,6 +268,10 @@ void EndToEndTest::full_score_ends_the_round()
 
 void EndToEndTest::round_times_out_after_25_seconds()
 {
+    // The round's clock is the game's own, whatever draws the window; the
+    // other desktops play a round to the full score instead, 25 s sooner.
+    if (qEnvironmentVariable("ZUMBREL_E2E_DESKTOP") != QLatin1String("xfwm4"))
+        QSKIP("the time-out is played on the xfwm4 leg");
     QElapsedTimer clock;
     clock.start();
     QVERIFY(start_round());
