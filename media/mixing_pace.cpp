@@ -11,23 +11,28 @@ void MixingPace::restart(int rate, Clock::duration settling)
     frames_ = 0;
 }
 
+// In whole clock ticks, so that every machine draws the line at the same
+// tick: 32-bit x86's floating point would round differently.
+MixingPace::Clock::duration MixingPace::duration_of(long long frames) const
+{
+    return std::chrono::seconds(frames / rate_)
+        + Clock::duration(frames % rate_ * Clock::period::den / (Clock::period::num * rate_));
+}
+
 bool MixingPace::mixed(int frames, Clock::time_point at)
 {
     if (frames_ == 0) {
         first_ = at;
         usual_lateness_ = Clock::duration::zero();
     }
-    const auto played = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(frames_) / rate_));
-    const Clock::duration behind = (at - first_) - played;
+    const Clock::duration behind = (at - first_) - duration_of(frames_);
     frames_ += frames;
     if (at - first_ < settling_) {
         usual_lateness_ = behind;
         last_ = at;
         return false;
     }
-    const auto allowed = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(double(late_buffers_allowed * frames) / rate_));
-    const bool dropped_out = behind > usual_lateness_ + allowed;
+    const bool dropped_out = behind > usual_lateness_ + duration_of(late_buffers_allowed * frames);
     // Asks ahead of time are the server filling its buffer, which it drains
     // again, never the pace; lateness that comes slowly is the clocks' drift.
     const Clock::duration drift = (at - last_) / slowest_drift;

@@ -22,8 +22,12 @@ public:
     bool mixed(int frames, Clock::time_point at);
 
 private:
-    // Lateness up to this many buffers is jitter the server's own buffering covers.
-    static constexpr int late_buffers_allowed = 2;
+    Clock::duration duration_of(long long frames) const;
+
+    // A server that ran dry played at least a buffer of silence; lateness
+    // short of that is jitter. Allowing two buffers missed most dropouts of
+    // the smallest buffer, which are one buffer long.
+    static constexpr int late_buffers_allowed = 1;
     // A millisecond a second, ten times a sound card's clock's worst.
     static constexpr int slowest_drift = 1000;
 
