@@ -313,9 +313,10 @@ int main(int argc, char** argv)
         std::vector<std::unique_ptr<ChildProcess>> busy;
         for (unsigned core = 0; busy_machine && core < std::max(1u, std::thread::hardware_concurrency()); ++core)
             busy.push_back(std::make_unique<ChildProcess>(QStringList{"sh", "-c", "while :; do :; done"}));
-        std::printf("== %s null sink at %.1f kHz, SDL's %s driver: %zu busy loops; %d runs of %d s per size, in turn; "
-                    "a hit every %lld to %lld ms\n",
-                    server.name(), sink_rate / 1000.0, driver, busy.size(), runs, seconds,
+        std::printf("== %s null sink at %.1f kHz%s, SDL's %s driver: %zu busy loops; %d runs of %d s per size, "
+                    "in turn; a hit every %lld to %lld ms\n",
+                    server.name(), sink_rate / 1000.0, SoundServer::realtime_servers() ? ", real-time" : "", driver,
+                    busy.size(), runs, seconds,
                     static_cast<long long>((busy_machine ? hit_period : fast_hit_period).count()),
                     static_cast<long long>((busy_machine ? hit_period : fast_hit_period).count()) + 20);
         std::fflush(stdout);

@@ -136,10 +136,11 @@ void measure_idle(SoundServer::Kind kind, const char* driver, const Xvfb& x, int
                   const std::string& program, const std::string& data_dir)
 {
     const SoundServer pulse(kind);
-    std::printf("== %s null sink%s%s, suspended %d s after the last sound; Xvfb %s\n"
+    std::printf("== %s null sink%s%s%s, suspended %d s after the last sound; Xvfb %s\n"
                 "each row: %d s, begun %lld s after the last sound; the sink's state read once a second;\n"
                 "CPU in ticks of 1/%ld s\n\n",
-                pulse.name(), driver ? ", SDL's driver " : "", driver ? driver : "", SoundServer::suspend_after_seconds,
+                pulse.name(), SoundServer::realtime_servers() ? ", real-time" : "", driver ? ", SDL's driver " : "",
+                driver ? driver : "", SoundServer::suspend_after_seconds,
                 qPrintable(x.name()), seconds,
                 static_cast<long long>(quiet_before_watching.count()), sysconf(_SC_CLK_TCK));
     std::printf("%-20s %-24s %13s %13s %8s %10s\n", "", "sink state", "server CPU", "game CPU", "streams",

@@ -22,6 +22,10 @@
 //
 // It can be killed, started again in the same place, and hung (stopped by
 // SIGSTOP), as a player's server may be.
+//
+// With ZUMBREL_BENCH_REALTIME_SERVERS=1 (as root) the servers may take the
+// real-time priority that rtkit or the audio group's limits give them on a
+// desktop; otherwise they run as plain programs, which busy loops starve.
 class SoundServer {
 public:
     // The third is PulseAudio beside a PipeWire with no sink, as a desktop that
@@ -39,6 +43,7 @@ public:
     Kind kind() const { return kind_; }
     static const char* name(Kind kind);
     const char* name() const { return name(kind_); }
+    static bool realtime_servers();
     // Returns once the server answers.
     void start();
     // When it last did.

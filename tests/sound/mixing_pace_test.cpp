@@ -11,6 +11,8 @@ using Ms = std::chrono::duration<double, std::milli>;
 constexpr int rate = 48000;
 constexpr int frames = 128;
 constexpr double buffer_ms = 1000.0 * frames / rate;
+// Three seconds of them.
+constexpr int asks = 3 * rate / frames;
 
 // A server asks for a buffer each time it has played one. From `at_ms` on, each
 // ask comes `late_ms` later: for good (the server ran dry) or only that once;
@@ -62,12 +64,15 @@ private slots:
         for (const double start_ms : {0.0, 5000.0}) {
             pace.restart(rate, std::chrono::seconds(1));
             int dropouts = 0;
-            for (int ask = 0; ask * buffer_ms < 3000; ++ask) {
+            // Times of asks in one rounding each, so that 32-bit x86's wider
+            // floating point lands on the same side of every edge.
+            for (int ask = 0; ask < asks; ++ask) {
+                const double ask_ms = 1000.0 * ask * frames / rate;
                 double late = 0;
                 for (const Delay& d : c.delays)
-                    if (d.lasting ? ask * buffer_ms >= d.at_ms : ask == int(d.at_ms / buffer_ms))
-                        late += d.late_ms + d.slower * (ask * buffer_ms - d.at_ms) / 1000;
-                const Ms at(start_ms + ask * buffer_ms + late);
+                    if (d.lasting ? ask_ms >= d.at_ms : ask == int(d.at_ms * rate / (1000.0 * frames)))
+                        late += d.late_ms + d.slower * (ask_ms - d.at_ms) / 1000;
+                const Ms at(start_ms + ask_ms + late);
                 dropouts += pace.mixed(frames, Clock::time_point(std::chrono::duration_cast<Clock::duration>(at)));
             }
             QCOMPARE(dropouts, c.dropouts);
