@@ -124,8 +124,9 @@ void SoundServer::start()
 // What the servers print goes to a log in their folder, off the figures.
 void SoundServer::run(const QStringList& command, const QProcessEnvironment& env)
 {
-    // PipeWire asks for priority 88 and PulseAudio for 5, each within this limit.
-    const QStringList realtime = realtime_servers() ? QStringList{"prlimit", "--rtprio=95"} : QStringList{};
+    // Whole servers rather than their audio threads alone, as rtkit would
+    // raise: a sandbox may refuse the limit that lets them raise themselves.
+    const QStringList realtime = realtime_servers() ? QStringList{"chrt", "--rr", "5"} : QStringList{};
     const QStringList logged =
         QStringList{"sh", "-c", "exec \"$@\" >>\"$0\" 2>&1", runtime_.filePath("log")} + realtime + command;
     processes_.push_back(std::make_unique<ChildProcess>(logged, env, runtime_.path()));

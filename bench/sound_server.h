@@ -23,9 +23,9 @@
 // It can be killed, started again in the same place, and hung (stopped by
 // SIGSTOP), as a player's server may be.
 //
-// With ZUMBREL_BENCH_REALTIME_SERVERS=1 (as root) the servers may take the
-// real-time priority that rtkit or the audio group's limits give them on a
-// desktop; otherwise they run as plain programs, which busy loops starve.
+// With ZUMBREL_BENCH_REALTIME_SERVERS=1 (as root) the servers run at a
+// real-time priority, as rtkit raises their audio threads on a desktop;
+// otherwise they run as plain programs, which busy loops starve.
 class SoundServer {
 public:
     // The third is PulseAudio beside a PipeWire with no sink, as a desktop that
