@@ -159,12 +159,14 @@ private:
 
     static void SDLCALL note_mixing(int, void*, int, void* worker);
 
-    void open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling = settling_after_opening);
+    void open_output(std::unique_lock<std::mutex>& lock);
     void grow_output(std::unique_lock<std::mutex>& lock);
+    void opened_output(bool opened);
     void close_output(std::unique_lock<std::mutex>& lock, Output after);
     bool output_lost() const;
-    bool start_sdl_audio(Clock::duration settling);
+    bool start_sdl_audio();
     bool start_sdl_driver();
+    bool open_mixer(Clock::duration settling);
     void quit_sdl_audio();
     void load_waiting_sounds();
     void forget(std::string_view alias);
@@ -390,12 +392,40 @@ void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int bytes, void* da
     }
 }
 
-void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling)
+void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock)
 {
     output_ = Output::changing;
     lock.unlock();
-    const bool opened = start_sdl_audio(settling);
+    const bool opened = start_sdl_audio();
     lock.lock();
+    opened_output(opened);
+}
+
+// Opened again a size up, which is better than a round of dropouts. SDL's
+// driver stays up, so the sound is gone for the mixer's reopening alone,
+// where starting the driver again was seen to cost another 20 to 40 ms.
+void SdlSoundDevice::Worker::grow_output(std::unique_lock<std::mutex>& lock)
+{
+    ++size_;
+    growing_ = true;
+    output_ = Output::changing;
+    lock.unlock();
+    Mix_CloseAudio();
+    const bool opened = open_mixer(settling_after_growing);
+    if (!opened)
+        quit_sdl_audio();
+    lock.lock();
+    opened_output(opened);
+    growing_ = false;
+    for (const std::string& alias : played_while_growing_)
+        if (const Slot* slot = find(alias); slot && output_ == Output::open)
+            start(*slot);
+    played_while_growing_.clear();
+}
+
+// Runs with the lock held, once the mixer has settled.
+void SdlSoundDevice::Worker::opened_output(bool opened)
+{
     closed_meanwhile_.clear();
     output_ = opened ? Output::open : Output::missing;
     openings_ += opened && !growing_;
@@ -404,20 +434,6 @@ void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock, Clo
     if (opened)
         load_waiting_sounds();
     changed_.notify_all();
-}
-
-// Opened again a size up, which is better than a round of dropouts.
-void SdlSoundDevice::Worker::grow_output(std::unique_lock<std::mutex>& lock)
-{
-    ++size_;
-    growing_ = true;
-    close_output(lock, Output::let_go);
-    open_output(lock, settling_after_growing);
-    growing_ = false;
-    for (const std::string& alias : played_while_growing_)
-        if (const Slot* slot = find(alias); slot && output_ == Output::open)
-            start(*slot);
-    played_while_growing_.clear();
 }
 
 // Closing the output, not pausing it: SDL feeds a paused output silence, which
@@ -440,24 +456,29 @@ bool SdlSoundDevice::Worker::output_lost() const
     return !sdl_output_playing() || (mixing_tells_ && Clock::now() - mixed_at > longest_pause_in_mixing);
 }
 
-bool SdlSoundDevice::Worker::start_sdl_audio(Clock::duration settling)
+bool SdlSoundDevice::Worker::start_sdl_audio()
 {
     sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
-    // Allowing no changes makes SDL convert for the hardware, so the sounds are
-    // converted to one known format once, when they are loaded, and still fit
-    // an output opened again.
+    if (start_sdl_driver() && open_mixer(settling_after_opening))
+        return true;
+    quit_sdl_audio();
+    return false;
+}
+
+bool SdlSoundDevice::Worker::open_mixer(Clock::duration settling)
+{
     mixed_at_.store(Clock::now().time_since_epoch().count());
     pace_.restart(frequency, settling);
     raise_mixing_thread_.store(true);
     dropped_out_.store(false);
-    if (start_sdl_driver()
-        && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_sizes[size_], nullptr, 0) == 0) {
-        Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
-        mixing_tells_ = std::string_view(SDL_GetCurrentAudioDriver()) == "pipewire";
-        return true;
-    }
-    quit_sdl_audio();
-    return false;
+    // Allowing no changes makes SDL convert for the hardware, so the sounds are
+    // converted to one known format once, when they are loaded, and still fit
+    // an output opened again.
+    if (Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_sizes[size_], nullptr, 0) != 0)
+        return false;
+    Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
+    mixing_tells_ = std::string_view(SDL_GetCurrentAudioDriver()) == "pipewire";
+    return true;
 }
 
 // SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it goes
