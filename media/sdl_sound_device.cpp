@@ -189,6 +189,10 @@ private:
     // mixing tells that the output is lost.
     std::atomic<Clock::rep> mixed_at_{0};
     bool mixing_tells_ = false;
+    // PulseAudio's stream holds what the server was asked for, whatever the
+    // buffer: a larger one only adds to the wait, and with the same target
+    // 441 frames dropped out more often than 128.
+    bool grows_ = true;
 
     // Guards everything below.
     std::mutex mutex_;
@@ -353,7 +357,7 @@ void SdlSoundDevice::Worker::run()
             load_waiting_sounds();
         else if (output_ == Output::open && now >= check_at_ && output_lost())
             close_output(lock, Output::let_go);
-        else if (output_ == Output::open && dropped_out_.exchange(false) && size_ + 1 < buffer_sizes.size())
+        else if (output_ == Output::open && dropped_out_.exchange(false) && grows_ && size_ + 1 < buffer_sizes.size())
             grow_output(lock);
         else if (output_ == Output::open && now >= check_at_)
             check_at_ = now + check_every;
@@ -477,7 +481,9 @@ bool SdlSoundDevice::Worker::open_mixer(Clock::duration settling)
     if (Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_sizes[size_], nullptr, 0) != 0)
         return false;
     Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
-    mixing_tells_ = std::string_view(SDL_GetCurrentAudioDriver()) == "pipewire";
+    const std::string_view driver = SDL_GetCurrentAudioDriver();
+    mixing_tells_ = driver == "pipewire";
+    grows_ = driver != "pulseaudio";
     return true;
 }
 
