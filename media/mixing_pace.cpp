@@ -32,7 +32,7 @@ bool MixingPace::mixed(int frames, Clock::time_point at)
         last_ = at;
         return false;
     }
-    const bool dropped_out = behind > usual_lateness_ + duration_of(frames / late_fraction_of_buffer);
+    const bool dropped_out = behind > usual_lateness_ + duration_of(late_buffers_allowed * frames);
     // Asks ahead of time are the server filling its buffer, which it drains
     // again, never the pace; lateness that comes slowly is the clocks' drift.
     const Clock::duration drift = (at - last_) / slowest_drift;

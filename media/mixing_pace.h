@@ -24,11 +24,10 @@ public:
 private:
     Clock::duration duration_of(long long frames) const;
 
-    // A server has less than a buffer in hand when the next is asked for.
-    // Seen with 256 frames on PipeWire: lateness up to half a buffer came
-    // with no gap, and from two thirds on with one; allowing a whole buffer
-    // missed them.
-    static constexpr int late_fraction_of_buffer = 2;
+    // A server that ran dry played at least a buffer of silence; lateness
+    // short of that is jitter. Allowing two buffers missed most dropouts of
+    // the smallest buffer, which are one buffer long.
+    static constexpr int late_buffers_allowed = 1;
     // A millisecond a second, ten times a sound card's clock's worst.
     static constexpr int slowest_drift = 1000;
 
