@@ -6,8 +6,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
-#include <pthread.h>
 #include <sched.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +15,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -99,14 +101,28 @@ bool sdl_output_playing()
 
 // Through rtkit, as desktops allow it, or else directly where the user's
 // limits do.
-void raise_this_thread()
+void raise_thread(pid_t thread)
 {
-    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
-    if ((sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_OTHER)
+    SDL_LinuxSetThreadPriorityAndPolicy(thread, SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_RR);
+    if ((sched_getscheduler(thread) & ~SCHED_RESET_ON_FORK) != SCHED_OTHER)
         return;
     sched_param priority{};
     priority.sched_priority = sched_get_priority_min(SCHED_RR);
-    pthread_setschedparam(pthread_self(), SCHED_RR, &priority);
+    sched_setscheduler(thread, SCHED_RR, &priority);
+}
+
+// SDL 2.28 and later hear PulseAudio's requests for sound on the client
+// library's own thread, which then wakes SDL's: left at a normal priority, it
+// kept the server waiting whenever both cores were busy.
+void raise_pulseaudio_thread()
+{
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name == "PulseMainloop")
+            raise_thread(std::atoi(task.path().filename().c_str()));
+    }
 }
 
 bool pipewire_has_default_sink()
@@ -387,7 +403,7 @@ void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int bytes, void* da
     // on others; raised from here, it is raised on all. Where the desktop's
     // rtkit or the user's limits allow, it runs before any busy program.
     if (worker.raise_mixing_thread_.exchange(false))
-        raise_this_thread();
+        raise_thread(gettid());
     // Every buffer mixed small is another chance to drop out: the device's
     // thread is woken at once.
     if (worker.pace_.mixed(bytes / bytes_per_frame, now)) {
@@ -484,6 +500,8 @@ bool SdlSoundDevice::Worker::open_mixer(Clock::duration settling)
     const std::string_view driver = SDL_GetCurrentAudioDriver();
     mixing_tells_ = driver == "pipewire";
     grows_ = driver != "pulseaudio";
+    if (driver == "pulseaudio")
+        raise_pulseaudio_thread();
     return true;
 }
 
