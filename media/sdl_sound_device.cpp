@@ -422,8 +422,8 @@ void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock)
 }
 
 // Opened again a size up, which is better than a round of dropouts. SDL's
-// driver stays up, so the sound is gone for the mixer's reopening alone,
-// where starting the driver again was seen to cost another 20 to 40 ms.
+// driver stays up, so the sound is gone for the mixer's reopening alone:
+// starting PipeWire's driver again was seen to cost another 20 ms.
 void SdlSoundDevice::Worker::grow_output(std::unique_lock<std::mutex>& lock)
 {
     ++size_;
