@@ -5,11 +5,13 @@
 #include "app/termination_signals.h"
 #include "media/deferred_sound_device.h"
 #include "media/sound_module.h"
+#include "media/sound_server_latency.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    media::set_sound_server_latency();
     exit_plainly_without_display();
     QApplication app(argc, argv);
     display_reached();

@@ -18,6 +18,7 @@
 #include "bench/summary.h"
 #include "child_process.h"
 #include "media/sdl_sound_device.h"
+#include "media/sound_server_latency.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -180,10 +181,14 @@ Played play(const Size& size, int seconds, Clock::duration period)
 {
     // Random spacing, so that presses fall at every point of a mixing cycle.
     const auto jitter = std::chrono::milliseconds(20);
+    // The game's environment for the game's device alone: the outputs as the
+    // game opened them before had none.
     if (size.frames == 0) {
+        media::set_sound_server_latency();
         GameOutput game;
         return play(game, seconds, period, jitter);
     }
+    unsetenv(media::pulseaudio_latency_variable);
     PlainOutput plain(size);
     return play(plain, seconds, period, jitter);
 }

@@ -6,8 +6,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
-#include <pthread.h>
 #include <sched.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +15,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -99,14 +101,28 @@ bool sdl_output_playing()
 
 // Through rtkit, as desktops allow it, or else directly where the user's
 // limits do.
-void raise_this_thread()
+void raise_thread(pid_t thread)
 {
-    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
-    if ((sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_OTHER)
+    SDL_LinuxSetThreadPriorityAndPolicy(thread, SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_RR);
+    if ((sched_getscheduler(thread) & ~SCHED_RESET_ON_FORK) != SCHED_OTHER)
         return;
     sched_param priority{};
     priority.sched_priority = sched_get_priority_min(SCHED_RR);
-    pthread_setschedparam(pthread_self(), SCHED_RR, &priority);
+    sched_setscheduler(thread, SCHED_RR, &priority);
+}
+
+// SDL 2.28 and later hear PulseAudio's requests for sound on the client
+// library's own thread, which then wakes SDL's: left at a normal priority, it
+// kept the server waiting whenever both cores were busy.
+void raise_pulseaudio_thread()
+{
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name == "PulseMainloop")
+            raise_thread(std::atoi(task.path().filename().c_str()));
+    }
 }
 
 bool pipewire_has_default_sink()
@@ -159,12 +175,14 @@ private:
 
     static void SDLCALL note_mixing(int, void*, int, void* worker);
 
-    void open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling = settling_after_opening);
+    void open_output(std::unique_lock<std::mutex>& lock);
     void grow_output(std::unique_lock<std::mutex>& lock);
+    void opened_output(bool opened);
     void close_output(std::unique_lock<std::mutex>& lock, Output after);
     bool output_lost() const;
-    bool start_sdl_audio(Clock::duration settling);
+    bool start_sdl_audio();
     bool start_sdl_driver();
+    bool open_mixer(Clock::duration settling);
     void quit_sdl_audio();
     void load_waiting_sounds();
     void forget(std::string_view alias);
@@ -187,6 +205,10 @@ private:
     // mixing tells that the output is lost.
     std::atomic<Clock::rep> mixed_at_{0};
     bool mixing_tells_ = false;
+    // PulseAudio's stream holds what the server was asked for, whatever the
+    // buffer: a larger one only adds to the wait, and with the same target
+    // 441 frames dropped out more often than 128.
+    bool grows_ = true;
 
     // Guards everything below.
     std::mutex mutex_;
@@ -351,7 +373,7 @@ void SdlSoundDevice::Worker::run()
             load_waiting_sounds();
         else if (output_ == Output::open && now >= check_at_ && output_lost())
             close_output(lock, Output::let_go);
-        else if (output_ == Output::open && dropped_out_.exchange(false) && size_ + 1 < buffer_sizes.size())
+        else if (output_ == Output::open && dropped_out_.exchange(false) && grows_ && size_ + 1 < buffer_sizes.size())
             grow_output(lock);
         else if (output_ == Output::open && now >= check_at_)
             check_at_ = now + check_every;
@@ -381,7 +403,7 @@ void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int bytes, void* da
     // on others; raised from here, it is raised on all. Where the desktop's
     // rtkit or the user's limits allow, it runs before any busy program.
     if (worker.raise_mixing_thread_.exchange(false))
-        raise_this_thread();
+        raise_thread(gettid());
     // Every buffer mixed small is another chance to drop out: the device's
     // thread is woken at once.
     if (worker.pace_.mixed(bytes / bytes_per_frame, now)) {
@@ -390,12 +412,40 @@ void SDLCALL SdlSoundDevice::Worker::note_mixing(int, void*, int bytes, void* da
     }
 }
 
-void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock, Clock::duration settling)
+void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock)
 {
     output_ = Output::changing;
     lock.unlock();
-    const bool opened = start_sdl_audio(settling);
+    const bool opened = start_sdl_audio();
     lock.lock();
+    opened_output(opened);
+}
+
+// Opened again a size up, which is better than a round of dropouts. SDL's
+// driver stays up, so the sound is gone for the mixer's reopening alone:
+// starting PipeWire's driver again was seen to cost another 20 ms.
+void SdlSoundDevice::Worker::grow_output(std::unique_lock<std::mutex>& lock)
+{
+    ++size_;
+    growing_ = true;
+    output_ = Output::changing;
+    lock.unlock();
+    Mix_CloseAudio();
+    const bool opened = open_mixer(settling_after_growing);
+    if (!opened)
+        quit_sdl_audio();
+    lock.lock();
+    opened_output(opened);
+    growing_ = false;
+    for (const std::string& alias : played_while_growing_)
+        if (const Slot* slot = find(alias); slot && output_ == Output::open)
+            start(*slot);
+    played_while_growing_.clear();
+}
+
+// Runs with the lock held, once the mixer has settled.
+void SdlSoundDevice::Worker::opened_output(bool opened)
+{
     closed_meanwhile_.clear();
     output_ = opened ? Output::open : Output::missing;
     openings_ += opened && !growing_;
@@ -404,20 +454,6 @@ void SdlSoundDevice::Worker::open_output(std::unique_lock<std::mutex>& lock, Clo
     if (opened)
         load_waiting_sounds();
     changed_.notify_all();
-}
-
-// Opened again a size up, which is better than a round of dropouts.
-void SdlSoundDevice::Worker::grow_output(std::unique_lock<std::mutex>& lock)
-{
-    ++size_;
-    growing_ = true;
-    close_output(lock, Output::let_go);
-    open_output(lock, settling_after_growing);
-    growing_ = false;
-    for (const std::string& alias : played_while_growing_)
-        if (const Slot* slot = find(alias); slot && output_ == Output::open)
-            start(*slot);
-    played_while_growing_.clear();
 }
 
 // Closing the output, not pausing it: SDL feeds a paused output silence, which
@@ -440,24 +476,33 @@ bool SdlSoundDevice::Worker::output_lost() const
     return !sdl_output_playing() || (mixing_tells_ && Clock::now() - mixed_at > longest_pause_in_mixing);
 }
 
-bool SdlSoundDevice::Worker::start_sdl_audio(Clock::duration settling)
+bool SdlSoundDevice::Worker::start_sdl_audio()
 {
     sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
-    // Allowing no changes makes SDL convert for the hardware, so the sounds are
-    // converted to one known format once, when they are loaded, and still fit
-    // an output opened again.
+    if (start_sdl_driver() && open_mixer(settling_after_opening))
+        return true;
+    quit_sdl_audio();
+    return false;
+}
+
+bool SdlSoundDevice::Worker::open_mixer(Clock::duration settling)
+{
     mixed_at_.store(Clock::now().time_since_epoch().count());
     pace_.restart(frequency, settling);
     raise_mixing_thread_.store(true);
     dropped_out_.store(false);
-    if (start_sdl_driver()
-        && Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_sizes[size_], nullptr, 0) == 0) {
-        Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
-        mixing_tells_ = std::string_view(SDL_GetCurrentAudioDriver()) == "pipewire";
-        return true;
-    }
-    quit_sdl_audio();
-    return false;
+    // Allowing no changes makes SDL convert for the hardware, so the sounds are
+    // converted to one known format once, when they are loaded, and still fit
+    // an output opened again.
+    if (Mix_OpenAudioDevice(frequency, AUDIO_S16SYS, output_channels, buffer_sizes[size_], nullptr, 0) != 0)
+        return false;
+    Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
+    const std::string_view driver = SDL_GetCurrentAudioDriver();
+    mixing_tells_ = driver == "pipewire";
+    grows_ = driver != "pulseaudio";
+    if (driver == "pulseaudio")
+        raise_pulseaudio_thread();
+    return true;
 }
 
 // SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it goes

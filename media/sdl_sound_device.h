@@ -22,7 +22,8 @@ namespace media {
 //
 // The output starts with a small buffer, for a hit heard soon after the key,
 // and is opened again with a larger one each time the server is noticed to
-// have run dry.
+// have run dry; on PulseAudio, which holds the target the environment gives
+// it (see sound_server_latency.h), the buffer stays small.
 class SdlSoundDevice final : public SoundDevice {
 public:
     SdlSoundDevice();

@@ -1,4 +1,5 @@
 #include "media/sdl_sound_device.h"
+#include "media/sound_server_latency.h"
 #include "tools/wav_writer.h"
 
 #include <SDL.h>
@@ -406,6 +407,26 @@ private slots:
         // And stays let go while no round wants it, having opened only once.
         QTest::qWait(1500);
         QCOMPARE(device.openings(), 1);
+    }
+
+    void server_latency_keeps_the_players_own_data()
+    {
+        QTest::addColumn<QByteArray>("players");
+        QTest::newRow("none") << QByteArray();
+        QTest::newRow("the player's") << QByteArray("40");
+    }
+
+    void server_latency_keeps_the_players_own()
+    {
+        QFETCH(QByteArray, players);
+        if (players.isEmpty())
+            qunsetenv(media::pulseaudio_latency_variable);
+        else
+            qputenv(media::pulseaudio_latency_variable, players);
+        media::set_sound_server_latency();
+        const QByteArray set = qgetenv(media::pulseaudio_latency_variable);
+        QVERIFY(players.isEmpty() ? set.toInt() > 0 : set == players);
+        qunsetenv(media::pulseaudio_latency_variable);
     }
 };
 
