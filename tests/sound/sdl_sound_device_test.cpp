@@ -353,7 +353,10 @@ private slots:
         QTest::addColumn<int>("frames");
         QTest::newRow("keeping pace") << QByteArray("1") << 128;
         QTest::newRow("asking later than 128 frames last") << QByteArray("4") << 256;
+        QTest::newRow("asking later than 256 frames last") << QByteArray("8") << 512;
         QTest::newRow("asking later than any buffer but the largest lasts") << QByteArray("12") << 1024;
+        // No frames: the output cannot be had again, as a sound server gone meanwhile.
+        QTest::newRow("reopening a size up fails") << QByteArray("4") << 0;
     }
 
     // The disk driver waits `delay` ms before each buffer, as a server that
@@ -370,10 +373,22 @@ private slots:
             media::SdlSoundDevice device;
             device.keep_ready(true);
             QVERIFY(device.wait_for_output(true, patience));
+            // The disk driver names its file as it opens; the variable exists,
+            // so only its value changes beside the device's thread.
+            if (frames == 0)
+                qputenv("SDL_DISKAUDIOFILE", "/nonexistent/out.raw");
             QTest::qWait(3000);
-            QTRY_COMPARE_WITH_TIMEOUT(mixed.load(), frames, 10000);
+            if (frames == 0)
+                QVERIFY(!device.wait_for_output(true, std::chrono::milliseconds(100)));
+            else
+                QTRY_COMPARE_WITH_TIMEOUT(mixed.load(), frames, 10000);
+            // Growing is no new opening.
+            QCOMPARE(device.openings(), 1);
         }
         Mix_SetPostMix(nullptr, nullptr);
+        // Grown by reopening the mixer alone, it still leaves nothing of SDL up.
+        QCOMPARE(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
+        QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
     }
 
     void lets_the_output_go_when_idle_data()
