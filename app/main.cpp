@@ -3,8 +3,8 @@
 #include "app/form1.h"
 #include "app/no_display.h"
 #include "app/termination_signals.h"
-#include "media/deferred_sound_device.h"
 #include "media/sound_module.h"
+#include "media/sound_output.h"
 #include "media/sound_server_latency.h"
 
 #include <QApplication>
@@ -18,8 +18,8 @@ int main(int argc, char* argv[])
     // Lets desktops match the window to its menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zumbrel.Zumbrel"));
 
-    // Stands in for the sound device until the window is on the screen.
-    media::DeferredSoundDevice sounds;
+    // Silent until its thread has made the backend, once the window is on the screen.
+    media::SoundOutput sounds;
     Form1 form(sounds, [](const QString& message) {
         report_fatal(message);
         QCoreApplication::exit(1);
@@ -31,6 +31,6 @@ int main(int argc, char* argv[])
     form.show();
     // Loading the sound libraries alongside the window's first frame would
     // delay it: the dynamic loader takes one library at a time, Qt's included.
-    after_first_frame(form, [&sounds] { sounds.make(media::load_sound_module); });
+    after_first_frame(form, [&sounds] { sounds.start(media::load_sound_module); });
     return app.exec();
 }

@@ -1,74 +1,98 @@
-// Which mixer buffer keeps up on this machine, settled by a controlled
-// comparison: the set-ups played in turn through a private PulseAudio null
-// sink whose monitor is recorded, then through a private PipeWire's with SDL's
-// own pipewire driver. A set-up is a buffer size and rate SDL's audio is
-// opened with as the game opened it before, or the game's own device, which
-// picks its buffer itself. Each plays a steady 441 Hz tone on the left channel
-// and the hit sound on the right, and counts the silent gaps in the tone.
-// With both cores kept busy by the same loop throughout ("busy"), a hit starts
-// every 250 to 270 ms, at random, and each is timed from its start to its
-// first sample in the sink: the wait for SDL to mix it, then the server's
-// part. On a machine left alone ("idle"), hits come ten a second, overlapping,
-// and only the gaps are counted. Prints figures; never judges them. Needs the
-// packages sound_server.h names; run from the folder holding the hit sound.
-//   zumbrel_audio_buffer_bench [seconds] [runs] [busy|idle] [FRAMES[@RATE]|game ...]
+// Sound outputs compared in rounds like a player's, in turn, in one run:
+// through a private PulseAudio null sink, then a private PipeWire's with SDL's
+// own pipewire driver, the sink's monitor recorded. Each round opens a new
+// output, as a new game would, and plays 40 hits 250 to 270 ms apart at
+// random, on the right channel, beside a steady 441 Hz tone on the left. Per
+// round: play -> the hit's first sample, and of that the wait for SDL to mix
+// it; the hits' sound lost (milliseconds silent where a hit should sound,
+// a hit cut short included); and the silent gaps in the tone, a dropout
+// anywhere. With "busy", a loop on each core throughout. Prints figures;
+// never judges them. Needs the packages sound_server.h names; run from the
+// folder holding sh-hit1.wav.
+//   zumbrel_audio_buffer_bench [rounds] [quiet|busy] [SET-UP ...]
+// A set-up is "game", the game's output as the program opens it, or
+// FRAMES[@RATE] with +rt (the mixing thread real-time) and +pulse=MS
+// (PulseAudio asked to hold that much); 441@44100 is the game's old output.
 #include "bench/monitor_recording.h"
-#include "bench/sound_server.h"
 #include "bench/recording_analysis.h"
+#include "bench/sound_server.h"
 #include "bench/summary.h"
 #include "child_process.h"
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 #include "media/sound_server_latency.h"
+#include "wav_reader.h"
 
-#include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <QFile>
+
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <numbers>
 #include <random>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using namespace std::chrono_literals;
+using std::chrono::milliseconds;
 constexpr int sink_rate = SoundServer::sink_rate;
+constexpr int hits_per_round = 40;
+constexpr auto hit_period = milliseconds(250);
+constexpr int jitter_ms = 20;
 constexpr double tone_hz = 441;
 constexpr double tone_level = 6000;
-// Longer than the hit sound, so each one starts from silence.
-constexpr auto hit_period = std::chrono::milliseconds(250);
-// A player's fast hitting, with sounds overlapping, for the gaps alone.
-constexpr auto fast_hit_period = std::chrono::milliseconds(100);
 
+struct SetUp {
+    std::string name;
+    media::OutputFormat format;
+    // PULSE_LATENCY_MSEC, or none.
+    std::string pulse_ms;
+};
+
+struct Round {
+    std::vector<double> latencies; // ms
+    std::vector<double> to_mixed;  // ms, of the same hits
+    int unheard = 0;
+    std::size_t lost_in_hits = 0; // frames
+    Dropouts tone;
+};
+
+SetUp parse(const std::string& text)
+{
+    if (text == "game") {
+        media::set_sound_server_latency();
+        return {text, {}, std::getenv(media::pulseaudio_latency_variable)};
+    }
+    SetUp s{text, {std::atoi(text.c_str()), sink_rate, false}, {}};
+    if (const auto at = text.find('@'); at != std::string::npos)
+        s.format.rate = std::atoi(text.c_str() + at + 1);
+    s.format.realtime = text.find("+rt") != std::string::npos;
+    if (const auto pulse = text.find("+pulse="); pulse != std::string::npos)
+        s.pulse_ms = std::to_string(std::atoi(text.c_str() + pulse + 7));
+    return s;
+}
+
+// Runs on each mixed buffer: the left channel becomes the tone, and a buffer
+// in which the hit begins after silence is SDL's part of the wait done.
 struct Tone {
     int rate = 0;
     double phase = 0;
-    // The buffer last mixed, in frames.
-    int frames = 0;
-    // When SDL mixed a buffer in which a hit begins after silence: what the
-    // server is handed then is SDL's part of the wait done.
-    std::vector<Clock::time_point> hits_mixed{};
     bool right_was_silent = true;
+    std::vector<Clock::time_point> hits_mixed{};
 };
 
-// Runs on the mixed buffer just before it goes out: the hit sound keeps the
-// right channel, the left becomes the tone.
 void SDLCALL play_tone(void* user, Uint8* stream, int bytes)
 {
     auto& tone = *static_cast<Tone*>(user);
     auto* const samples = reinterpret_cast<Sint16*>(stream);
     const double step = 2 * std::numbers::pi * tone_hz / tone.rate;
     bool right_silent = true;
-    tone.frames = bytes / 4;
     for (int frame = 0; frame < bytes / 4; ++frame) {
         samples[2 * frame] = static_cast<Sint16>(std::lround(tone_level * std::sin(tone.phase)));
         tone.phase = std::fmod(tone.phase + step, 2 * std::numbers::pi);
@@ -79,260 +103,143 @@ void SDLCALL play_tone(void* user, Uint8* stream, int bytes)
     tone.right_was_silent = right_silent;
 }
 
-struct Run {
-    Dropouts dropouts;
-    int last_buffer_frames = 0;
-    std::vector<double> latencies; // ms
-    std::vector<double> to_mixed;  // ms, of the same hits
-    int unheard = 0;
-};
-
-struct Played {
-    std::vector<Clock::time_point> started;
-    std::vector<Clock::time_point> mixed;
-    int last_buffer_frames = 0;
-};
-
-// No frames: the game's own device, which picks its buffer itself.
-struct Size {
-    int frames = 0;
-    int rate = 0;
-    std::vector<Run> runs{};
-};
-
-[[noreturn]] void fail(const char* what)
+Round play_round(const SoundServer& server, const SetUp& s, const std::vector<std::int16_t>& hit)
 {
-    std::fprintf(stderr, "zumbrel_audio_buffer_bench: %s: %s\n", what, SDL_GetError());
-    std::exit(1);
-}
+    if (s.pulse_ms.empty())
+        unsetenv(media::pulseaudio_latency_variable);
+    else
+        setenv(media::pulseaudio_latency_variable, s.pulse_ms.c_str(), 1);
+    media::SoundOutput output;
+    output.start([format = s.format] { return media::make_sdl_backend(format); });
+    output.open("sh-hit1.wav", "p1");
+    output.keep_ready(true);
+    if (!output.wait_for_output(true, std::chrono::seconds(10)))
+        give_up("the output did not open");
+    // A new stream's first second, while SDL and the server settle, is no round's.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
 
-// A hit's sound through SDL as the game opened it before, with the buffer
-// under test.
-class PlainOutput {
-public:
-    explicit PlainOutput(const Size& size)
-    {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0
-            || Mix_OpenAudioDevice(size.rate, AUDIO_S16SYS, 2, static_cast<Uint16>(size.frames), nullptr, 0) != 0)
-            fail("cannot open audio");
-        Mix_AllocateChannels(1);
-        hit_ = Mix_LoadWAV("sh-hit1.wav");
-        if (!hit_)
-            fail("cannot load sh-hit1.wav");
-    }
-    ~PlainOutput()
-    {
-        Mix_HaltChannel(-1);
-        Mix_FreeChunk(hit_);
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
-    PlainOutput(const PlainOutput&) = delete;
-    PlainOutput& operator=(const PlainOutput&) = delete;
-    void play() { Mix_PlayChannel(0, hit_, 0); }
-
-private:
-    Mix_Chunk* hit_ = nullptr;
-};
-
-// The game's own device, kept ready as in a round.
-class GameOutput {
-public:
-    GameOutput()
-    {
-        device_.open("sh-hit1.wav", "p1");
-        device_.keep_ready(true);
-        if (!device_.wait_for_output(true, std::chrono::seconds(10)))
-            fail("the game's device did not open");
-    }
-    void play() { device_.play_from_start("p1"); }
-
-private:
-    media::SdlSoundDevice device_;
-};
-
-// Plays for the given time with the given buffer, a hit every `period` and up
-// to `jitter` more, at random; returns when each hit was started, and when
-// each was mixed.
-template <typename Output>
-Played play(Output& output, int seconds, Clock::duration period, Clock::duration jitter)
-{
-    int rate = 0;
-    Mix_QuerySpec(&rate, nullptr, nullptr);
-    Tone tone{rate};
-    // Room for every hit and some, so that SDL's thread never allocates.
-    tone.hits_mixed.reserve(static_cast<std::size_t>(seconds * (1s / period)) + 16);
+    MonitorRecording recording(server);
+    Tone tone{s.format.rate};
+    tone.hits_mixed.reserve(hits_per_round + 16);
     Mix_SetPostMix(play_tone, &tone);
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<Clock::rep> extra(0, jitter.count());
+    std::uniform_int_distribution<int> extra(0, jitter_ms);
     std::vector<Clock::time_point> started;
-    const auto end = Clock::now() + std::chrono::seconds(seconds);
-    for (auto next = Clock::now(); next < end; next += period + Clock::duration(extra(random))) {
-        std::this_thread::sleep_until(next);
+    for (int hit = 0; hit < hits_per_round; ++hit) {
+        std::this_thread::sleep_for(hit_period + milliseconds(extra(random)));
         started.push_back(Clock::now());
-        output.play();
+        output.play_from_start("p1");
     }
-    std::this_thread::sleep_for(period);
+    std::this_thread::sleep_for(hit_period);
     Mix_SetPostMix(nullptr, nullptr);
-    return {started, tone.hits_mixed, tone.frames};
-}
-
-Played play(const Size& size, int seconds, Clock::duration period)
-{
-    // Random spacing, so that presses fall at every point of a mixing cycle.
-    const auto jitter = std::chrono::milliseconds(20);
-    // The game's environment for the game's device alone: the outputs as the
-    // game opened them before had none.
-    if (size.frames == 0) {
-        media::set_sound_server_latency();
-        GameOutput game;
-        return play(game, seconds, period, jitter);
-    }
-    unsetenv(media::pulseaudio_latency_variable);
-    PlainOutput plain(size);
-    return play(plain, seconds, period, jitter);
-}
-
-// Fast hits overlap, so only the gaps are counted then.
-Run measure(const SoundServer& pulse, const Size& size, int seconds, bool fast)
-{
-    MonitorRecording recording(pulse);
-    const Played played = play(size, seconds, fast ? fast_hit_period : hit_period);
-    const std::vector<Clock::time_point>& started = played.started;
-    // The stream's last buffers reach the sink after it closes.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     recording.stop();
 
-    Run run{dropouts_in_tone(recording.left(), sink_rate, tone_hz), played.last_buffer_frames, {}, {}, 0};
-    for (const Clock::time_point t : fast ? std::vector<Clock::time_point>{} : started) {
-        // The stream's first second, while SDL and the server settle, is left out.
-        if (t < started.front() + std::chrono::seconds(1))
+    Round round{{}, {}, 0, 0, dropouts_in_tone(recording.left(), sink_rate, tone_hz)};
+    for (const Clock::time_point t : started) {
+        const auto latency = time_to_onset(recording.right(), recording.timeline(), t, hit_period, sink_rate);
+        const auto mixed = std::lower_bound(tone.hits_mixed.begin(), tone.hits_mixed.end(), t);
+        if (!latency || mixed == tone.hits_mixed.end()) {
+            ++round.unheard;
             continue;
-        const auto latency = time_to_onset(recording.right(), recording.timeline(), t,
-                                           hit_period - std::chrono::milliseconds(20), sink_rate);
-        const auto mixed = std::lower_bound(played.mixed.begin(), played.mixed.end(), t);
-        if (latency && mixed != played.mixed.end() && *mixed < t + hit_period) {
-            run.latencies.push_back(millis(*latency));
-            run.to_mixed.push_back(millis(*mixed - t));
-        } else {
-            ++run.unheard;
         }
+        round.latencies.push_back(millis(*latency));
+        round.to_mixed.push_back(millis(*mixed - t));
+        const std::size_t at = recording.timeline().frame_at(t + *latency);
+        if (const auto begins = onset(recording.right(), at > 240 ? at - 240 : 0, at + 240, sink_rate))
+            round.lost_in_hits += silent_frames_inside(recording.right(), *begins, hit, sink_rate);
     }
-    return run;
+    return round;
 }
 
-double ms_of(std::size_t frames, int rate = sink_rate)
+double ms_of(std::size_t frames)
 {
-    return 1000.0 * static_cast<double>(frames) / rate;
+    return 1000.0 * static_cast<double>(frames) / sink_rate;
 }
 
-std::string name_of(const Size& size)
+std::string both(const std::vector<double>& ms)
 {
-    if (size.frames == 0)
-        return "the game's own device";
-    char name[48];
-    std::snprintf(name, sizeof name, "%d at %.1f kHz (%.1f ms)", size.frames, size.rate / 1000.0,
-                  ms_of(static_cast<std::size_t>(size.frames), size.rate));
-    return name;
+    char text[40];
+    std::snprintf(text, sizeof text, "%5.1f / %5.1f / %5.1f", median(ms), percentile(ms, 99),
+                  ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()));
+    return text;
 }
 
-void print_run(int number, const Size& size, const Run& run)
+void print_table(const std::vector<SetUp>& set_ups, const std::vector<std::vector<Round>>& rounds)
 {
-    const Dropouts& d = run.dropouts;
-    std::printf("run %d, %s: %.1f s of tone, %d silent gaps (%.1f ms, longest %.1f ms), %d recorder breaks; "
-                "play -> first sample: median %.1f ms of %zu hits, %d unheard; last buffer %d frames\n",
-                number, name_of(size).c_str(), static_cast<double>(d.tone_frames) / sink_rate, d.gaps,
-                ms_of(d.silent_frames), ms_of(d.longest_gap), d.breaks, median(run.latencies), run.latencies.size(),
-                run.unheard, run.last_buffer_frames);
+    std::printf("\n%-22s %-22s %-24s %-22s %8s %11s %15s\n", "set-up", "medians per round", "total: median/p99/max",
+                "wait for mix", "unheard", "lost in hits", "tone gaps");
+    for (std::size_t i = 0; i < set_ups.size(); ++i) {
+        std::string medians;
+        std::vector<double> all, mixed;
+        int unheard = 0, gaps = 0;
+        std::size_t lost = 0, gap_frames = 0;
+        for (const Round& r : rounds[i]) {
+            char m[16];
+            std::snprintf(m, sizeof m, "%s%.1f", medians.empty() ? "" : ", ", median(r.latencies));
+            medians += m;
+            all.insert(all.end(), r.latencies.begin(), r.latencies.end());
+            mixed.insert(mixed.end(), r.to_mixed.begin(), r.to_mixed.end());
+            unheard += r.unheard;
+            lost += r.lost_in_hits;
+            gaps += r.tone.gaps;
+            gap_frames += r.tone.silent_frames;
+        }
+        std::printf("%-22s %-22s %-24s %-22s %8d %8.1f ms %3d, %6.1f ms\n", set_ups[i].name.c_str(), medians.c_str(),
+                    both(all).c_str(), both(mixed).c_str(), unheard, ms_of(lost), gaps, ms_of(gap_frames));
+    }
     std::fflush(stdout);
 }
 
-int gaps_in(const Size& size)
+std::vector<std::int16_t> hit_as_heard()
 {
-    int gaps = 0;
-    for (const Run& run : size.runs)
-        gaps += run.dropouts.gaps;
-    return gaps;
-}
-
-// Where a hit's time goes: the wait for SDL to mix it, then the server's part
-// (its buffers and the sink's), then the total.
-void print_table(const std::vector<Size>& sizes)
-{
-    std::printf("\n%-28s %-14s %5s %11s %16s %16s %16s %8s\n", "buffer", "gaps per run", "all", "sound lost",
-                "wait for mix", "server's part", "total", "unheard");
-    std::printf("%-28s %-14s %5s %11s %16s %16s %16s\n", "", "", "", "", "median / p99", "median / p99",
-                "median / p99");
-    for (const Size& size : sizes) {
-        std::string per_run;
-        std::size_t lost = 0;
-        std::vector<double> latencies, to_mixed, in_server;
-        int unheard = 0;
-        for (const Run& run : size.runs) {
-            per_run += (per_run.empty() ? "" : ", ") + std::to_string(run.dropouts.gaps);
-            lost += run.dropouts.silent_frames;
-            latencies.insert(latencies.end(), run.latencies.begin(), run.latencies.end());
-            to_mixed.insert(to_mixed.end(), run.to_mixed.begin(), run.to_mixed.end());
-            for (std::size_t i = 0; i < run.latencies.size(); ++i)
-                in_server.push_back(run.latencies[i] - run.to_mixed[i]);
-            unheard += run.unheard;
-        }
-        const auto both = [](const std::vector<double>& ms) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%5.1f / %5.1f ms", median(ms), percentile(ms, 99));
-            return std::string(ms.empty() ? "-" : text);
-        };
-        std::printf("%-28s %-14s %5d %8.1f ms %16s %16s %16s %8d\n", name_of(size).c_str(), per_run.c_str(),
-                    gaps_in(size), ms_of(lost), both(to_mixed).c_str(), both(in_server).c_str(),
-                    both(latencies).c_str(), unheard);
-    }
+    QFile file("sh-hit1.wav");
+    if (!file.open(QIODevice::ReadOnly))
+        give_up("no sh-hit1.wav here");
+    const WavFile wav = read_wav(file.readAll());
+    if (!wav.problem.isEmpty() || wav.channels != 1)
+        give_up("sh-hit1.wav is not the game's hit sound");
+    return as_heard(wav.samples, static_cast<int>(wav.sample_rate), sink_rate);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 40;
-    const int runs = argc > 2 ? std::atoi(argv[2]) : 4;
-    const bool busy_machine = argc <= 3 || std::string_view(argv[3]) != "idle";
-    std::vector<Size> sizes;
-    // FRAMES, FRAMES@RATE (the sink's rate unless given), or "game".
-    for (int i = 4; i < argc; ++i) {
-        const char* const at = std::strchr(argv[i], '@');
-        sizes.push_back({std::atoi(argv[i]), at ? std::atoi(at + 1) : sink_rate});
-    }
-    if (sizes.empty())
-        sizes = {{441, 44100}, {128, sink_rate}, {}};
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+    const bool busy_machine = argc > 2 && std::string(argv[2]) == "busy";
+    std::vector<SetUp> set_ups;
+    for (int i = 3; i < argc; ++i)
+        set_ups.push_back(parse(argv[i]));
+    if (set_ups.empty())
+        set_ups = {parse("game"), parse("441@44100")};
+    const std::vector<std::int16_t> hit = hit_as_heard();
 
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire}) {
         const SoundServer server(kind);
         const QProcessEnvironment client = server.client_env();
         for (const char* name : {"PULSE_SERVER", "XDG_RUNTIME_DIR", "PIPEWIRE_RUNTIME_DIR"})
             qputenv(name, client.value(name).toLocal8Bit());
         // The driver the game takes with each.
-        const char* const driver = kind == SoundServer::Kind::pipewire ? "pipewire" : "pulseaudio";
-        setenv("SDL_AUDIODRIVER", driver, 1);
-
-        // The same load for every size: a loop that never sleeps on each core.
+        setenv("SDL_AUDIODRIVER", kind == SoundServer::Kind::pipewire ? "pipewire" : "pulseaudio", 1);
         std::vector<std::unique_ptr<ChildProcess>> busy;
         for (unsigned core = 0; busy_machine && core < std::max(1u, std::thread::hardware_concurrency()); ++core)
             busy.push_back(std::make_unique<ChildProcess>(QStringList{"sh", "-c", "while :; do :; done"}));
-        std::printf("== %s null sink at %.1f kHz%s, SDL's %s driver: %zu busy loops; %d runs of %d s per size, "
-                    "in turn; a hit every %lld to %lld ms\n",
-                    server.name(), sink_rate / 1000.0, SoundServer::realtime_servers() ? ", real-time" : "", driver,
-                    busy.size(), runs, seconds,
-                    static_cast<long long>((busy_machine ? hit_period : fast_hit_period).count()),
-                    static_cast<long long>((busy_machine ? hit_period : fast_hit_period).count()) + 20);
-        std::fflush(stdout);
-        std::vector<Size> measured = sizes;
-        for (int run = 1; run <= runs; ++run)
-            for (Size& size : measured) {
-                size.runs.push_back(measure(server, size, seconds, !busy_machine));
-                print_run(run, size, size.runs.back());
+        std::printf("== %s null sink at %.1f kHz%s: %zu busy loops; %d rounds of %d hits per set-up, in turn\n",
+                    server.name(), sink_rate / 1000.0, SoundServer::realtime_servers() ? ", real-time" : "",
+                    busy.size(), rounds, hits_per_round);
+        std::vector<std::vector<Round>> measured(set_ups.size());
+        for (int round = 1; round <= rounds; ++round) {
+            for (std::size_t i = 0; i < set_ups.size(); ++i) {
+                const Round& r = measured[i].emplace_back(play_round(server, set_ups[i], hit));
+                std::printf("round %d, %-20s median %5.1f ms, p99 %5.1f ms, %d unheard, %.1f ms lost in hits, "
+                            "tone: %d gaps, %.1f ms\n",
+                            round, set_ups[i].name.c_str(), median(r.latencies), percentile(r.latencies, 99),
+                            r.unheard, ms_of(r.lost_in_hits), r.tone.gaps, ms_of(r.tone.silent_frames));
+                std::fflush(stdout);
             }
+        }
         busy.clear();
-        print_table(measured);
+        print_table(set_ups, measured);
         std::printf("\n");
     }
 }

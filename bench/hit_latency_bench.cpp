@@ -7,7 +7,8 @@
 #include "bench/page_cache.h"
 #include "bench/summary.h"
 #include "media/picture_file.h"
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 
 #include <SDL.h>
 
@@ -128,7 +129,9 @@ int main(int argc, char** argv)
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 50;
     QApplication app(argc, argv);
 
-    media::SdlSoundDevice device;
+    media::SoundOutput device;
+
+    device.start([] { return media::make_sdl_backend(); });
     StampingSoundDevice sounds(device);
     OffscreenGame game(sounds);
     std::printf("platform %s, audio driver %s, %d rounds of %d hits each run\n",

@@ -3,7 +3,8 @@
 // Prints figures; never judges them.
 //   zumbrel_memory_bench [data-dir] [rounds]
 #include "bench/offscreen_game.h"
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,7 +52,8 @@ int main(int argc, char** argv)
     prepare_offscreen_run(argc, argv);
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 1000;
     QApplication app(argc, argv);
-    media::SdlSoundDevice sounds;
+    media::SoundOutput sounds;
+    sounds.start([] { return media::make_sdl_backend(); });
     OffscreenGame game(sounds);
     print_memory("title shown:");
     for (int round = 1; round <= rounds; ++round) {

@@ -64,6 +64,36 @@ std::optional<std::size_t> onset(std::span<const std::int16_t> x, std::size_t fr
     return std::nullopt;
 }
 
+std::vector<std::int16_t> as_heard(std::span<const std::int16_t> sound, int rate, int sink_rate)
+{
+    const auto first = std::find_if(sound.begin(), sound.end(), [](std::int16_t x) { return std::abs(x) >= loud; });
+    const auto from = static_cast<std::size_t>(first - sound.begin());
+    std::vector<std::int16_t> heard;
+    for (std::size_t i = 0;; ++i) {
+        const std::size_t at = from + i * static_cast<std::size_t>(rate) / static_cast<std::size_t>(sink_rate);
+        if (at >= sound.size())
+            return heard;
+        heard.push_back(sound[at]);
+    }
+}
+
+std::size_t silent_frames_inside(std::span<const std::int16_t> recording, std::size_t at,
+                                 std::span<const std::int16_t> hit, int rate)
+{
+    const auto window = static_cast<std::size_t>(rate / 1000);
+    const auto any = [](std::span<const std::int16_t> x, int level) {
+        return std::any_of(x.begin(), x.end(), [level](std::int16_t v) { return std::abs(v) >= level; });
+    };
+    std::size_t silent = 0;
+    for (std::size_t from = 0; from + window <= hit.size(); from += window) {
+        const std::size_t in_recording = std::min(recording.size(), at + from);
+        const std::size_t heard = std::min(window, recording.size() - in_recording);
+        if (any(hit.subspan(from, window), loud) && !any(recording.subspan(in_recording, heard), 1))
+            silent += window;
+    }
+    return silent;
+}
+
 ArrivalTimeline::Clock::duration ArrivalTimeline::frames_long(std::size_t frames) const
 {
     return std::chrono::round<Clock::duration>(std::chrono::duration<double>(static_cast<double>(frames) / rate_));

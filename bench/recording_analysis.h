@@ -28,6 +28,16 @@ Dropouts dropouts_in_tone(std::span<const std::int16_t> tone, double rate, doubl
 std::optional<std::size_t> onset(std::span<const std::int16_t> sound, std::size_t from, std::size_t to,
                                  double rate);
 
+// A mono sound at `rate` as the sink makes it at `sink_rate`, from its first
+// loud sample on, so that it lines up with the onset found in a recording.
+std::vector<std::int16_t> as_heard(std::span<const std::int16_t> sound, int rate, int sink_rate);
+
+// The sound lost from a hit heard from `at` on: each millisecond in which the
+// hit as played (`as_heard`) sounds but the recording holds nothing at all.
+// A hit cut short loses its rest.
+std::size_t silent_frames_inside(std::span<const std::int16_t> recording, std::size_t at,
+                                 std::span<const std::int16_t> hit, int rate);
+
 // Places the frames of a recording made while it arrived on steady_clock.
 // The sink makes sound at the pace of the clock, a few milliseconds of it at
 // once, so the piece that arrived soonest after the sink made its last frame

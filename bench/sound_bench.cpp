@@ -1,6 +1,7 @@
 // Prints what the sound device costs on this machine: opening it, the mixer's
 // buffer, and one play call. Figures go into reports, never into tests.
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -39,7 +40,8 @@ int main(int argc, char** argv)
     }
 
     const auto before_open = Clock::now();
-    media::SdlSoundDevice device;
+    media::SoundOutput device;
+    device.start([] { return media::make_sdl_backend(); });
     const auto constructed = Clock::now();
     // The device opens its output on a thread of its own.
     device.wait_for_output(true, std::chrono::seconds(5));

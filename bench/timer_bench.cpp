@@ -4,7 +4,8 @@
 //   zumbrel_timer_bench [data-dir] [runs]
 #include "bench/offscreen_game.h"
 #include "bench/summary.h"
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 
 #include <QInputDevice>
 #include <QKeyEvent>
@@ -139,7 +140,8 @@ int main(int argc, char** argv)
     prepare_offscreen_run(argc, argv);
     const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
     QApplication app(argc, argv);
-    media::SdlSoundDevice sounds;
+    media::SoundOutput sounds;
+    sounds.start([] { return media::make_sdl_backend(); });
     OffscreenGame game(sounds);
     for (int run = 0; run < runs; ++run) {
         run_round(game, false);

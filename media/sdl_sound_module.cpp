@@ -1,7 +1,7 @@
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
 
 // What the program looks up once it has loaded this module.
-extern "C" __attribute__((visibility("default"))) media::SoundDevice* zumbrel_make_sound_device()
+extern "C" __attribute__((visibility("default"))) media::SoundBackend* zumbrel_make_sound_backend()
 {
-    return new media::SdlSoundDevice();
+    return media::make_sdl_backend().release();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/sound_device.h"
+#include "media/sound_backend.h"
 
 #include <filesystem>
 #include <memory>
@@ -13,10 +13,10 @@ namespace media {
 // where it is: never the current folder, which holds the player's data.
 std::vector<std::filesystem::path> sound_module_places(const std::filesystem::path& program);
 
-// The SDL sound device, from a module of its own: SDL_mixer and the forty-odd
+// The SDL backend, from a module of its own: SDL_mixer and the forty-odd
 // libraries it needs take longer to load than the window takes to show, so the
 // program does not link them and loads them only when asked. Nothing if the
 // module cannot be loaded, with the reason on standard error.
-std::unique_ptr<SoundDevice> load_sound_module();
+std::unique_ptr<SoundBackend> load_sound_module();
 
 } // namespace media

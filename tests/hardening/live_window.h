@@ -2,7 +2,8 @@
 
 #include "app/form1.h"
 #include "data_copy.h"
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 
 #include <QPushButton>
 #include <QStringList>
@@ -13,11 +14,12 @@
 struct LiveWindow {
     LiveWindow()
     {
+        sounds.start([] { return media::make_sdl_backend(); });
         form.Form_Load();
         form.show();
     }
 
-    media::SdlSoundDevice sounds;
+    media::SoundOutput sounds;
     QStringList reports;
     Form1 form{sounds, [this](const QString& message) { reports << message; }};
 };

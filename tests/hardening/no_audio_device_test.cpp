@@ -1,5 +1,6 @@
 #include "app/form1.h"
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 #include "running_game.h"
 #include "xvfb.h"
 
@@ -139,7 +140,8 @@ void NoAudioDeviceTest::silent_round()
 
     QElapsedTimer clock;
     clock.start();
-    media::SdlSoundDevice sounds;
+    media::SoundOutput sounds;
+    sounds.start([] { return media::make_sdl_backend(); });
     const qint64 constructing = clock.elapsed();
     const bool sounding = sounds.wait_for_output(true, std::chrono::milliseconds(patience_ms));
     qInfo("sound device: %lld ms on the event thread, %lld ms to open on its own, %s", constructing,

@@ -1,7 +1,7 @@
 #include "../support/recording_sound_device.h"
-#include "media/deferred_sound_device.h"
 #include "media/hit_sounds.h"
 #include "media/sound_module.h"
+#include "media/sound_output.h"
 
 #include <QtTest>
 
@@ -45,48 +45,6 @@ private slots:
         QCOMPARE(device.commands, expected);
     }
 
-    // A device made late: what reaches it once it is there.
-    void made_late_data()
-    {
-        QTest::addColumn<Use>("before");
-        QTest::addColumn<Use>("after");
-        QTest::addColumn<Commands>("expected");
-        const Use hit = [](media::SoundDevice& d) { media::play_cue(d, game::Cue::p2); };
-        const auto ready = [](bool ready) { return Use([ready](media::SoundDevice& d) { d.keep_ready(ready); }); };
-        const auto both = [](Use first, Use second) {
-            return Use([=](media::SoundDevice& d) { first(d); second(d); });
-        };
-        QTest::newRow("opened and kept ready before, a hit before and after")
-            << both(both(media::open_hit_sounds, ready(true)), hit) << hit
-            << Commands{"open sh-hit1.wav alias p1", "open sh-hit2.wav alias p2", "keep ready", "play p2 from 0"};
-        QTest::newRow("a round and the close before")
-            << both(both(media::open_hit_sounds, ready(true)), both(ready(false), media::close_hit_sounds))
-            << Use([](media::SoundDevice&) {})
-            << Commands{"open sh-hit1.wav alias p1", "open sh-hit2.wav alias p2", "keep ready", "may rest",
-                        "close p1", "close p2"};
-        QTest::newRow("nothing before") << Use([](media::SoundDevice&) {}) << both(media::open_hit_sounds, hit)
-                                        << Commands{"open sh-hit1.wav alias p1", "open sh-hit2.wav alias p2",
-                                                    "play p2 from 0"};
-    }
-
-    void made_late()
-    {
-        QFETCH(Use, before);
-        QFETCH(Use, after);
-        QFETCH(Commands, expected);
-        media::DeferredSoundDevice device;
-        before(device);
-        RecordingSoundDevice* made = nullptr; // read once the device has come
-        device.make([&made] {
-            auto recorder = std::make_unique<RecordingSoundDevice>();
-            made = recorder.get();
-            return recorder;
-        });
-        QVERIFY(device.wait_for_device(std::chrono::seconds(10)));
-        after(device);
-        QCOMPARE(made->commands, expected);
-    }
-
     void module_places_data()
     {
         QTest::addColumn<QString>("program");
@@ -108,12 +66,14 @@ private slots:
         QCOMPARE(found, places);
     }
 
-    void never_made()
+    // No module, no sound: the round plays on in silence.
+    void without_a_backend()
     {
-        media::DeferredSoundDevice device;
+        media::SoundOutput device;
         media::open_hit_sounds(device);
-        device.make([] { return nullptr; });
-        QVERIFY(!device.wait_for_device(std::chrono::seconds(10)));
+        device.start([] { return nullptr; });
+        device.keep_ready(true);
+        QVERIFY(!device.wait_for_output(true, std::chrono::seconds(10)));
         media::play_cue(device, game::Cue::p1);
         media::close_hit_sounds(device);
     }

@@ -1,4 +1,5 @@
-#include "media/sdl_sound_device.h"
+#include "media/sdl_backend.h"
+#include "media/sound_output.h"
 #include "media/sound_server_latency.h"
 #include "tools/wav_writer.h"
 
@@ -31,6 +32,7 @@ constexpr int sound_frames = 2000;
 constexpr int tail_buffers = 20;
 constexpr int device_rate = 48000;
 constexpr std::chrono::seconds patience(20);
+const media::SoundOutput::Maker sdl = [] { return media::make_sdl_backend(); };
 
 enum class Action { play, close };
 
@@ -141,7 +143,7 @@ std::vector<Frame> expected_output(const Case& c, int buffer_frames, int buffers
 // lands on a known buffer however slowly this machine runs. The test thread
 // waits meanwhile, so the device is never called from two threads at once.
 struct Script {
-    media::SdlSoundDevice& device;
+    media::SoundOutput& device;
     const std::vector<Step>& steps;
     int last_buffer = 0;
     int buffer = 0;
@@ -209,7 +211,7 @@ QString describe(const std::vector<Frame>& frames, std::size_t at)
 
 Q_DECLARE_METATYPE(Case)
 
-class SdlSoundDeviceTest : public QObject {
+class SoundOutputTest : public QObject {
     Q_OBJECT
 
     std::optional<QTemporaryDir> dir_;
@@ -272,7 +274,8 @@ private slots:
             last_buffer = std::max(last_buffer, step.buffer + tail_buffers);
         int buffer_frames = 0;
         {
-            media::SdlSoundDevice device;
+            media::SoundOutput device;
+            device.start(sdl);
             for (const Opening& opening : c.openings)
                 device.open(opening.file, opening.alias);
             if (c.while_let_go) {
@@ -335,7 +338,8 @@ private slots:
         struct sigaction during{};
         QCOMPARE(sigaction(SIGTERM, &unhandled, &qtest), 0);
         {
-            media::SdlSoundDevice device;
+            media::SoundOutput device;
+            device.start(sdl);
             device.open("a.wav", "p1");
             QCOMPARE(device.wait_for_output(true, patience), sounds);
             sigaction(SIGTERM, &qtest, &during);
@@ -345,83 +349,6 @@ private slots:
         QCOMPARE(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
         QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), up_before);
         SDL_QuitSubSystem(up_before);
-    }
-
-    void grows_only_when_the_output_runs_dry_data()
-    {
-        QTest::addColumn<QByteArray>("delay");
-        QTest::addColumn<int>("frames");
-        QTest::newRow("keeping pace") << QByteArray("1") << 128;
-        QTest::newRow("asking later than 128 frames last") << QByteArray("4") << 256;
-        QTest::newRow("asking later than 256 frames last") << QByteArray("8") << 512;
-        QTest::newRow("asking later than any buffer but the largest lasts") << QByteArray("12") << 1024;
-        // No frames: the output cannot be had again, as a sound server gone meanwhile.
-        QTest::newRow("reopening a size up fails") << QByteArray("4") << 0;
-    }
-
-    // The disk driver waits `delay` ms before each buffer, as a server that
-    // runs dry asks late.
-    void grows_only_when_the_output_runs_dry()
-    {
-        QFETCH(QByteArray, delay);
-        QFETCH(int, frames);
-        qputenv("SDL_DISKAUDIODELAY", delay);
-        std::atomic<int> mixed{0};
-        Mix_SetPostMix([](void* last, Uint8*, int bytes) { static_cast<std::atomic<int>*>(last)->store(bytes / 4); },
-                       &mixed);
-        {
-            media::SdlSoundDevice device;
-            device.keep_ready(true);
-            QVERIFY(device.wait_for_output(true, patience));
-            // The disk driver names its file as it opens; the variable exists,
-            // so only its value changes beside the device's thread.
-            if (frames == 0)
-                qputenv("SDL_DISKAUDIOFILE", "/nonexistent/out.raw");
-            QTest::qWait(3000);
-            if (frames == 0)
-                QVERIFY(!device.wait_for_output(true, std::chrono::milliseconds(100)));
-            else
-                QTRY_COMPARE_WITH_TIMEOUT(mixed.load(), frames, 10000);
-            // Growing is no new opening.
-            QCOMPARE(device.openings(), 1);
-        }
-        Mix_SetPostMix(nullptr, nullptr);
-        // Grown by reopening the mixer alone, it still leaves nothing of SDL up.
-        QCOMPARE(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
-        QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
-    }
-
-    void lets_the_output_go_when_idle_data()
-    {
-        QTest::addColumn<bool>("played");
-        QTest::newRow("at the title") << false;
-        QTest::newRow("after a sound") << true;
-    }
-
-    // The output, and SDL's audio, go two quiet seconds after the last sound ends.
-    void lets_the_output_go_when_idle()
-    {
-        QFETCH(bool, played);
-        QElapsedTimer quiet;
-        quiet.start();
-        media::SdlSoundDevice device;
-        QVERIFY(device.wait_for_output(true, patience));
-        QTest::qWait(played ? 1000 : 0);
-        device.open("a.wav", "p1");
-        QVERIFY(device.wait_for_output(true, patience));
-        if (played) {
-            quiet.start();
-            device.play_from_start("p1");
-        }
-        QVERIFY(device.wait_for_output(false, patience));
-        const qint64 quiet_for = 2000 + (played ? sound_frames * 1000 / device_rate : 0);
-        QVERIFY(quiet.elapsed() >= quiet_for);
-        // Soon after, though a loaded machine may wake the device late.
-        QVERIFY2(quiet.elapsed() < quiet_for + 2000, qPrintable(QString::number(quiet.elapsed())));
-        QCOMPARE(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
-        // And stays let go while no round wants it, having opened only once.
-        QTest::qWait(1500);
-        QCOMPARE(device.openings(), 1);
     }
 
     void server_latency_keeps_the_players_own_data()
@@ -445,5 +372,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(SdlSoundDeviceTest)
-#include "sdl_sound_device_test.moc"
+QTEST_APPLESS_MAIN(SoundOutputTest)
+#include "sound_output_test.moc"

@@ -1,0 +1,57 @@
+#include "media/output_rules.h"
+
+#include <algorithm>
+
+namespace media {
+
+void OutputRules::keep_ready(bool ready, Clock::time_point now)
+{
+    ready_ = ready;
+    // A round that starts finds out at once whether its output still plays.
+    check_at_ = now;
+}
+
+void OutputRules::played(Clock::time_point now, Clock::duration length)
+{
+    quiet_from_ = std::max(quiet_from_, now + length);
+}
+
+void OutputRules::opened(bool ok, Clock::time_point now)
+{
+    output_ = ok ? Output::open : Output::missing;
+    opened_at_ = now;
+    quiet_from_ = std::max(quiet_from_, now);
+    check_at_ = now + retry_every;
+    try_again_at_ = now + retry_every;
+}
+
+void OutputRules::closed(Clock::time_point now)
+{
+    output_ = Output::closed;
+    try_again_at_ = now;
+}
+
+bool OutputRules::lost(Clock::time_point now, const Signs& signs) const
+{
+    return signs.removed || (now - opened_at_ >= settling && now - signs.mixed_at > longest_pause_in_mixing);
+}
+
+OutputRules::Step OutputRules::decide(Clock::time_point now, const Signs& signs)
+{
+    if (output_ != Output::open)
+        return output_ == Output::untried || (ready_ && now >= try_again_at_) ? Step::open : Step::wait;
+    if (!ready_)
+        return now >= quiet_from_ + quiet_before_letting_go ? Step::close : Step::wait;
+    if (now >= check_at_)
+        check_at_ = now + retry_every;
+    return lost(now, signs) ? Step::close : Step::wait;
+}
+
+OutputRules::Clock::time_point OutputRules::wake_at() const
+{
+    if (output_ != Output::open)
+        return ready_ ? try_again_at_ : Clock::time_point::max();
+    return ready_ ? check_at_ : quiet_from_ + quiet_before_letting_go;
+}
+
+} // namespace media

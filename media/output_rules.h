@@ -1,0 +1,70 @@
+#pragma once
+
+#include <chrono>
+
+namespace media {
+
+// When the sound output opens, rests, is tried again and is given up as lost,
+// decided from what happened and when. The sound thread carries it out; the
+// clock is the caller's, so a test can run an hour of it in a moment.
+class OutputRules {
+public:
+    using Clock = std::chrono::steady_clock;
+    enum class Step { wait, open, close };
+    enum class Output { untried, closed, open, missing };
+
+    // What an open output shows of its health.
+    struct Signs {
+        // The sound library said the output went away.
+        bool removed = false;
+        // When the mixer was last asked for sound.
+        Clock::time_point mixed_at{};
+    };
+
+    // Long enough that a player pausing between hits keeps the output, short
+    // enough that a game left at its title soon costs the sound server nothing.
+    static constexpr auto quiet_before_letting_go = std::chrono::seconds(2);
+    // An output that cannot be had is tried again this often while wanted,
+    // and an open one checked this often.
+    static constexpr auto retry_every = std::chrono::seconds(1);
+    // The mixer is asked for sound every few milliseconds while the output
+    // plays; a pause this long means its server is gone, as some drivers
+    // never say so.
+    static constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
+    // A sound server just started was seen to hold a new stream back for
+    // about a second, which is no lost server.
+    static constexpr auto settling = std::chrono::milliseconds(1500);
+    // A healthy output closes in a few milliseconds; a hung server would hold
+    // the program's end for as long as it hangs.
+    static constexpr auto wait_for_thread_at_end = std::chrono::milliseconds(400);
+
+    // Opened at once, so that the sounds are loaded before the first round.
+    explicit OutputRules(Clock::time_point now) : quiet_from_(now), try_again_at_(now) {}
+
+    // While a round wants sound, plays must sound at once.
+    void keep_ready(bool ready, Clock::time_point now);
+    // A sound of `length` started at `now`.
+    void played(Clock::time_point now, Clock::duration length);
+    void opened(bool ok, Clock::time_point now);
+    void closed(Clock::time_point now);
+
+    Output output() const { return output_; }
+    bool ready() const { return ready_; }
+    // What to do now. In a round, an open output is checked for loss whenever
+    // the thread wakes, and it wakes once every `retry_every` at least.
+    Step decide(Clock::time_point now, const Signs& signs);
+    // When `decide` may say otherwise, with nothing else happening.
+    Clock::time_point wake_at() const;
+
+private:
+    bool lost(Clock::time_point now, const Signs& signs) const;
+
+    Output output_ = Output::untried;
+    bool ready_ = false;
+    Clock::time_point quiet_from_;
+    Clock::time_point opened_at_{};
+    Clock::time_point try_again_at_;
+    Clock::time_point check_at_{};
+};
+
+} // namespace media

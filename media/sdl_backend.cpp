@@ -1,0 +1,163 @@
+#include "media/sdl_backend.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <alsa/asoundlib.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+namespace media {
+
+namespace {
+
+using Clock = OutputRules::Clock;
+constexpr int output_channels = 2;
+constexpr int bytes_per_frame = output_channels * 2;
+
+// Without a sound card ALSA reports every failed probe on stderr; a player
+// without speakers is not an error worth a terminal full of text.
+void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+struct FreeChunk {
+    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+};
+
+class SdlBackend final : public SoundBackend {
+public:
+    explicit SdlBackend(OutputFormat format) : format_(format)
+    {
+        snd_lib_error_set_handler(ignore_alsa_error);
+        // SDL would otherwise take SIGINT and SIGTERM for itself, and Qt's
+        // window would no longer quit on them.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    }
+
+    ~SdlBackend() override
+    {
+        chunks_.clear();
+        // SDL frees what it keeps for a thread only for threads it started itself.
+        SDL_TLSCleanup();
+    }
+
+    bool open_output() override
+    {
+        sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
+        removed_ = false;
+        mixed_at_.store(Clock::now().time_since_epoch().count());
+        raise_mixing_thread_.store(format_.realtime);
+        // Allowing no changes makes SDL convert for the sound server, so the
+        // sounds are converted once, as they load, and fit an output opened again.
+        if (!start_driver()
+            || Mix_OpenAudioDevice(format_.rate, AUDIO_S16SYS, output_channels, format_.frames, nullptr, 0) != 0) {
+            quit_sdl_audio();
+            return false;
+        }
+        Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
+        Mix_AllocateChannels(static_cast<int>(chunks_.size()));
+        return true;
+    }
+
+    // Closed, not paused: SDL feeds a paused output silence, which keeps the
+    // sound server's sink running.
+    void close_output() override
+    {
+        Mix_CloseAudio();
+        quit_sdl_audio();
+    }
+
+    OutputRules::Signs signs() override
+    {
+        SDL_Event event;
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_AUDIODEVICEADDED, SDL_AUDIODEVICEREMOVED) > 0)
+            removed_ = removed_ || (event.type == SDL_AUDIODEVICEREMOVED && !event.adevice.iscapture);
+        return {removed_, Clock::time_point(Clock::duration(mixed_at_.load()))};
+    }
+
+    std::chrono::microseconds load(std::size_t slot, std::span<const char> bytes) override
+    {
+        if (slot >= chunks_.size()) {
+            chunks_.resize(slot + 1);
+            Mix_AllocateChannels(static_cast<int>(chunks_.size()));
+        }
+        auto& chunk = chunks_[slot];
+        chunk.reset(Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1));
+        const long long bytes_per_second = static_cast<long long>(format_.rate) * bytes_per_frame;
+        return std::chrono::microseconds(chunk ? chunk->alen * 1'000'000LL / bytes_per_second : 0);
+    }
+
+    void play(std::size_t slot) override
+    {
+        if (Mix_Chunk* const chunk = chunks_[slot].get())
+            Mix_PlayChannel(static_cast<int>(slot), chunk, 0);
+    }
+
+    void stop(std::size_t slot) override { Mix_HaltChannel(static_cast<int>(slot)); }
+
+private:
+    static void SDLCALL note_mixing(int, void*, int, void* data)
+    {
+        auto& backend = *static_cast<SdlBackend*>(data);
+        backend.mixed_at_.store(Clock::now().time_since_epoch().count());
+        // The thread that mixes is SDL's own with some drivers and the sound
+        // server library's with others; raised from here, it is raised with
+        // all, through rtkit as desktops allow it, or where the user's limits do.
+        if (backend.raise_mixing_thread_.exchange(false))
+            SDL_LinuxSetThreadPriorityAndPolicy(gettid(), SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_RR);
+    }
+
+    // SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it
+    // goes through pipewire-pulse, which adds a few milliseconds to every hit.
+    // But a PipeWire running beside PulseAudio for screen sharing has no sink
+    // of its own and would take the sound nowhere: it is taken only with a
+    // default sink. A driver the player chose is left alone. Events carry the
+    // news of an output gone.
+    bool start_driver()
+    {
+        constexpr std::uint32_t audio = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
+        if (!std::getenv("SDL_AUDIODRIVER")) {
+            SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
+            const bool pipewire = SDL_InitSubSystem(audio) == 0 && has_default_sink();
+            SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+            if (pipewire)
+                return true;
+            quit_sdl_audio();
+        }
+        return SDL_InitSubSystem(audio) == 0;
+    }
+
+    static bool has_default_sink()
+    {
+        char* name = nullptr;
+        SDL_AudioSpec format{};
+        if (SDL_GetDefaultAudioInfo(&name, &format, 0) != 0)
+            return false;
+        SDL_free(name);
+        return true;
+    }
+
+    // Whatever was not up before: SDL 2.32 leaves events up when audio fails
+    // to start, SDL 2.26 does not.
+    void quit_sdl_audio() { SDL_QuitSubSystem(SDL_WasInit(SDL_INIT_EVERYTHING) & ~sdl_before_); }
+
+    const OutputFormat format_;
+    std::uint32_t sdl_before_ = 0;
+    bool removed_ = false;
+    std::vector<std::unique_ptr<Mix_Chunk, FreeChunk>> chunks_;
+    // Set from the thread that mixes.
+    std::atomic<Clock::rep> mixed_at_{0};
+    std::atomic<bool> raise_mixing_thread_{false};
+};
+
+} // namespace
+
+std::unique_ptr<SoundBackend> make_sdl_backend(OutputFormat format)
+{
+    return std::make_unique<SdlBackend>(format);
+}
+
+} // namespace media

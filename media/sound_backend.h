@@ -1,0 +1,34 @@
+#pragma once
+
+#include "media/output_rules.h"
+
+#include <chrono>
+#include <cstddef>
+#include <span>
+
+namespace media {
+
+// The sound library underneath, as thin as it goes: an output to open and
+// close, and sounds in numbered slots, each slot its own channel so that one
+// never cuts another. The sound thread makes every call but `play` and `stop`,
+// which may come from any thread while the output is open.
+class SoundBackend {
+public:
+    virtual ~SoundBackend() = default;
+
+    // Whether an output could be had.
+    virtual bool open_output() = 0;
+    virtual void close_output() = 0;
+    virtual OutputRules::Signs signs() = 0;
+
+    // With the output open. A slot holds what it was last given, kept while
+    // the output is closed; bytes that are no sound leave it silent. How long
+    // the sound lasts.
+    virtual std::chrono::microseconds load(std::size_t slot, std::span<const char> bytes) = 0;
+
+    // From its beginning, cutting the slot's sound off if it still sounds.
+    virtual void play(std::size_t slot) = 0;
+    virtual void stop(std::size_t slot) = 0;
+};
+
+} // namespace media
