@@ -133,6 +133,10 @@ Round play_round(const SoundServer& server, const SetUp& s, const std::vector<st
     std::this_thread::sleep_for(hit_period);
     Mix_SetPostMix(nullptr, nullptr);
     recording.stop();
+    // Let go as a game lets it go, so that the next round's output is the only one.
+    output.keep_ready(false);
+    if (!output.wait_for_output(false, std::chrono::seconds(10)))
+        give_up("the output was not let go");
 
     Round round{{}, {}, 0, 0, dropouts_in_tone(recording.left(), sink_rate, tone_hz)};
     for (const Clock::time_point t : started) {
@@ -227,6 +231,8 @@ int main(int argc, char** argv)
         std::printf("== %s null sink at %.1f kHz%s: %zu busy loops; %d rounds of %d hits per set-up, in turn\n",
                     server.name(), sink_rate / 1000.0, SoundServer::realtime_servers() ? ", real-time" : "",
                     busy.size(), rounds, hits_per_round);
+        // A server just started holds its first stream back for a second or more.
+        play_round(server, set_ups.front(), hit);
         std::vector<std::vector<Round>> measured(set_ups.size());
         for (int round = 1; round <= rounds; ++round) {
             for (std::size_t i = 0; i < set_ups.size(); ++i) {

@@ -1,24 +1,27 @@
-// What the game costs while nobody plays, with a private PulseAudio and then a
-// private PipeWire, each with a null sink suspended when nothing plays into
-// it: the sound server's and the game's CPU time and the sink's state, over a
-// while at the title and over a while after a round; how soon the first hit
-// after a long idle sounds, next to hits in mid-round; and what is heard after
-// the server is killed, absent or hung. Prints what it sees; never judges it.
-// Needs the packages sound_server.h names.
-//   zumbrel_idle_cost_bench [seconds] [program] [data-dir]
+// The real game with a private PulseAudio and then a private PipeWire, each
+// with a null sink suspended a second after the last sound: what the game
+// costs at its title (the sink's state, the server's and the game's CPU
+// time); then rounds as a player plays them, each in a new game, timing every
+// key press to its hit's first sample in the sink (its monitor recorded) and
+// counting the sound lost inside hits; then what is heard after the server is
+// killed, absent or hung. With "busy", a loop on each core during the rounds.
+// Prints what it sees; never judges it. Needs the packages sound_server.h names.
+//   zumbrel_idle_cost_bench [rounds] [quiet|busy] [program] [data-dir]
 #include "bench/monitor_recording.h"
 #include "bench/process_stats.h"
+#include "bench/recording_analysis.h"
 #include "bench/sound_faults.h"
 #include "bench/sound_server.h"
-#include "bench/recording_analysis.h"
 #include "bench/summary.h"
 #include "bench/x_game.h"
+#include "wav_reader.h"
+
+#include <QFile>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -29,177 +32,135 @@ namespace {
 
 using Clock = XGame::Clock;
 using std::chrono::milliseconds;
-// The game may keep its device for about 2 s after the last sound, and the
-// sink suspends a second after that: the watch starts once both had time.
+// The game keeps its output 2 s after the last sound, and the sink suspends a
+// second after that: the watch starts once both had time.
 constexpr auto quiet_before_watching = std::chrono::seconds(5);
+constexpr int watch_seconds = 10;
 constexpr auto reaction = milliseconds(300);
-constexpr auto between_measured_hits = milliseconds(500);
-constexpr int fast_hits = 100;
-constexpr int measured_hits = 30;
+constexpr int presses = 40;
+constexpr auto between_presses = milliseconds(250);
+constexpr int jitter_ms = 20;
+constexpr int rate = MonitorRecording::rate;
 
-void print_watch(const char* what, const SoundServer& pulse, const XGame* game, int seconds)
+void print_watch(const char* what, const SoundServer& server, const XGame& game)
 {
-    const long server_before = pulse.cpu_ticks();
-    const long game_before = game ? cpu_ticks(game->pid()) : 0;
+    std::this_thread::sleep_for(quiet_before_watching);
+    const long server_before = server.cpu_ticks();
+    const long game_before = cpu_ticks(game.pid());
     std::map<std::string, int> states;
-    for (int second = 0; second < seconds; ++second) {
+    for (int second = 0; second < watch_seconds; ++second) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        ++states[pulse.sink_state()];
+        ++states[server.sink_state()];
     }
     std::string seen;
     for (const auto& [state, count] : states)
-        seen += (seen.empty() ? "" : ", ") + state + " " + std::to_string(count) + "/" + std::to_string(seconds);
-    std::printf("%-20s %-24s %7ld ticks", what, seen.c_str(), pulse.cpu_ticks() - server_before);
-    if (game)
-        std::printf(" %7ld ticks %8d %10s\n", cpu_ticks(game->pid()) - game_before, pulse.streams(),
-                    has_sdl_audio_thread(game->pid()) ? "open" : "closed");
-    else
-        std::printf("\n");
-    std::fflush(stdout);
-}
-
-void tap(XGame& game, Clock::duration held)
-{
-    game.space_bar(true);
-    std::this_thread::sleep_for(held);
-    game.space_bar(false);
+        seen += (seen.empty() ? "" : ", ") + state + " " + std::to_string(count) + "/" + std::to_string(watch_seconds);
+    std::printf("%s: sink %s; server %ld ticks, game %ld ticks of 1/%ld s in %d s\n", what, seen.c_str(),
+                server.cpu_ticks() - server_before, cpu_ticks(game.pid()) - game_before, sysconf(_SC_CLK_TCK),
+                watch_seconds);
 }
 
 struct Round {
-    Clock::time_point first_hit{};
-    std::vector<Clock::time_point> mid_round{};
+    std::vector<double> latencies; // ms
+    int unheard = 0;
+    std::size_t lost_in_hits = 0; // frames
+    bool reopened = false;
 };
 
-// One round of 200 hits: the first a player's reaction after Start, then fast
-// ones with a few alone among them, each after a silence, to be timed.
-Round play_round(XGame& game)
+// The hits as heard, by cue: the first hit of a round plays sh-hit2, then they alternate.
+using Hits = std::vector<std::vector<std::int16_t>>;
+
+Hits hits_as_heard(const std::string& data_dir)
 {
+    Hits hits;
+    for (const char* name : {"/sh-hit2.wav", "/sh-hit1.wav"}) {
+        QFile file(QString::fromStdString(data_dir + name));
+        const WavFile wav = file.open(QIODevice::ReadOnly) ? read_wav(file.readAll()) : WavFile{};
+        if (!wav.problem.isEmpty() || wav.channels != 1)
+            give_up("the data folder holds no hit sounds of the game's");
+        hits.push_back(as_heard(wav.samples, static_cast<int>(wav.sample_rate), rate));
+    }
+    return hits;
+}
+
+Round play_round(XGame& game, const SoundServer& server, const Hits& hits)
+{
+    MonitorRecording recording(server);
     game.click(start_button_area);
     if (!game.next_drawing({start_button_area}, std::chrono::seconds(2)))
         give_up("the Start button did not react to a click");
     std::this_thread::sleep_for(reaction);
-    Round round;
-    round.first_hit = Clock::now();
-    tap(game, milliseconds(30));
-    std::this_thread::sleep_for(between_measured_hits);
-    for (int hit = 0; hit < fast_hits; ++hit) {
-        tap(game, milliseconds(10));
-        std::this_thread::sleep_for(milliseconds(10));
-    }
-    // Spaced at random by up to 20 ms, more than SDL's longest buffer, so that
-    // the presses fall at every point of its mixing cycle.
+    const std::vector<std::string> streams = server.streams();
     std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> extra_ms(0, 20);
-    for (int hit = 0; hit < measured_hits; ++hit) {
-        std::this_thread::sleep_for(between_measured_hits + milliseconds(extra_ms(random)));
-        round.mid_round.push_back(Clock::now());
-        tap(game, milliseconds(30));
+    std::uniform_int_distribution<int> extra(0, jitter_ms);
+    std::vector<Clock::time_point> pressed;
+    for (int press = 0; press < presses; ++press) {
+        pressed.push_back(Clock::now());
+        game.space_bar(true);
+        std::this_thread::sleep_for(milliseconds(30));
+        game.space_bar(false);
+        std::this_thread::sleep_for(between_presses - milliseconds(30) + milliseconds(extra(random)));
     }
-    std::this_thread::sleep_for(between_measured_hits);
-    // The 200th hit ends the round. Waiting for Start to be drawn again would
-    // not tell: its earlier drawings are still queued from the click.
-    for (int hit = 1 + fast_hits + measured_hits; hit < 200; ++hit) {
-        tap(game, milliseconds(10));
-        std::this_thread::sleep_for(milliseconds(10));
+    Round round;
+    round.reopened = server.streams() != streams;
+    recording.stop();
+    for (std::size_t i = 0; i < pressed.size(); ++i) {
+        const auto latency =
+            time_to_onset(recording.left(), recording.timeline(), pressed[i], between_presses - milliseconds(20), rate);
+        if (!latency) {
+            ++round.unheard;
+            continue;
+        }
+        round.latencies.push_back(millis(*latency));
+        const std::size_t at = recording.timeline().frame_at(pressed[i] + *latency);
+        if (const auto begins = onset(recording.left(), at > 240 ? at - 240 : 0, at + 240, rate))
+            round.lost_in_hits += silent_frames_inside(recording.left(), *begins, hits[i % 2], rate);
     }
     return round;
 }
 
-std::optional<double> first_sample_after(const MonitorRecording& recording, Clock::time_point pressed)
+void measure(SoundServer::Kind kind, const Xvfb& x, int rounds, bool busy_machine, const std::string& program,
+             const std::string& data_dir, const Hits& hits)
 {
-    const auto latency = time_to_onset(recording.left(), recording.timeline(), pressed,
-                                       between_measured_hits - milliseconds(20), MonitorRecording::rate);
-    if (!latency)
-        return std::nullopt;
-    return millis(*latency);
-}
-
-// The median of a few reads of where the server says the game's sound waits,
-// taken while its stream still plays.
-std::optional<SoundServer::StreamLatency> read_stream_latency(const SoundServer& server)
-{
-    std::vector<double> buffer, sink;
-    for (int read = 0; read < 5; ++read) {
-        if (const auto latency = server.stream_latency()) {
-            buffer.push_back(latency->buffer_ms);
-            sink.push_back(latency->sink_ms);
-        }
-        std::this_thread::sleep_for(milliseconds(100));
+    const SoundServer server(kind);
+    std::printf("== %s null sink%s, suspended %d s after the last sound; Xvfb %s\n", server.name(),
+                SoundServer::realtime_servers() ? ", real-time" : "", SoundServer::suspend_after_seconds,
+                qPrintable(x.name()));
+    QProcessEnvironment env = server.client_env();
+    env.remove("SDL_AUDIODRIVER");
+    {
+        const XGame game(x, game_program(program, data_dir, env));
+        print_watch("at the title", server, game);
     }
-    if (buffer.empty())
-        return std::nullopt;
-    return SoundServer::StreamLatency{median(buffer), median(sink)};
-}
-
-// With no driver named, the game picks its own, as for a player.
-void measure_idle(SoundServer::Kind kind, const char* driver, const Xvfb& x, int seconds,
-                  const std::string& program, const std::string& data_dir)
-{
-    const SoundServer pulse(kind);
-    std::printf("== %s null sink%s%s%s, suspended %d s after the last sound; Xvfb %s\n"
-                "each row: %d s, begun %lld s after the last sound; the sink's state read once a second;\n"
-                "CPU in ticks of 1/%ld s\n\n",
-                pulse.name(), SoundServer::realtime_servers() ? ", real-time" : "", driver ? ", SDL's driver " : "",
-                driver ? driver : "", SoundServer::suspend_after_seconds,
-                qPrintable(x.name()), seconds,
-                static_cast<long long>(quiet_before_watching.count()), sysconf(_SC_CLK_TCK));
-    std::printf("%-20s %-24s %13s %13s %8s %10s\n", "", "sink state", "server CPU", "game CPU", "streams",
-                "SDL device");
-    std::this_thread::sleep_for(quiet_before_watching);
-    print_watch("sound server alone", pulse, nullptr, seconds);
-
-    QProcessEnvironment env = pulse.client_env();
-    if (driver)
-        env.insert("SDL_AUDIODRIVER", driver);
-    else
-        env.remove("SDL_AUDIODRIVER");
-    XGame game(x, game_program(program, data_dir, env));
-    const auto title_shown = Clock::now();
-    std::this_thread::sleep_for(quiet_before_watching);
-    print_watch("game at its title", pulse, &game, seconds);
-
-    MonitorRecording recording(pulse);
-    const Round round = play_round(game);
-    const bool through_pulse = pulse.streams_through_pulse();
-    const auto waits = read_stream_latency(pulse);
-    recording.stop();
-    std::this_thread::sleep_for(quiet_before_watching);
-    print_watch("game after a round", pulse, &game, seconds);
-
-    std::printf("\nkey press -> the hit's first sample in the sink (its monitor recorded meanwhile, "
-                "which keeps the sink awake):\n");
-    const auto first = first_sample_after(recording, round.first_hit);
-    std::printf("first hit, %lld ms after Start, %.0f s after the title showed: ",
-                static_cast<long long>(reaction.count()), std::chrono::duration<double>(round.first_hit - title_shown).count());
-    if (first)
-        std::printf("%.1f ms\n", *first);
-    else
-        std::printf("unheard\n");
-    std::vector<double> mid_round;
-    for (const Clock::time_point pressed : round.mid_round)
-        if (const auto latency = first_sample_after(recording, pressed))
-            mid_round.push_back(*latency);
-    print_summary("hits in mid-round", mid_round, "ms");
-    std::printf("hits in mid-round unheard: %zu of %zu\n", round.mid_round.size() - mid_round.size(),
-                round.mid_round.size());
-    std::printf("where the sound waits, as the server reports it after the round (median of 5 reads), "
-                "beside SDL's own buffer:\n");
-    if (waits)
-        std::printf("the game's stream (%s): %.1f ms in its buffer, then %.1f ms in the sink\n\n",
-                    kind == SoundServer::Kind::pipewire ? (through_pulse ? "through pipewire-pulse" : "PipeWire's own")
-                                                        : "PulseAudio",
-                    waits->buffer_ms, waits->sink_ms);
-    else
-        std::printf("the server does not report it\n\n");
+    std::vector<std::unique_ptr<ChildProcess>> busy;
+    for (unsigned core = 0; busy_machine && core < std::max(1u, std::thread::hardware_concurrency()); ++core)
+        busy.push_back(std::make_unique<ChildProcess>(QStringList{"sh", "-c", "while :; do :; done"}));
+    std::printf("%d rounds of %d presses %lld to %lld ms apart, each in a new game, %zu busy loops; key press -> "
+                "the hit's first sample:\n",
+                rounds, presses, static_cast<long long>(between_presses.count()),
+                static_cast<long long>(between_presses.count()) + jitter_ms, busy.size());
+    std::size_t lost = 0;
+    for (int r = 1; r <= rounds; ++r) {
+        XGame game(x, game_program(program, data_dir, env));
+        const Round round = play_round(game, server, hits);
+        lost += round.lost_in_hits;
+        const double max = round.latencies.empty() ? 0 : percentile(round.latencies, 100);
+        std::printf("round %d: median %.1f ms, p99 %.1f ms, max %.1f ms; %d of %d unheard; %.1f ms lost in hits; "
+                    "output %s\n",
+                    r, median(round.latencies), percentile(round.latencies, 99), max, round.unheard, presses,
+                    1000.0 * static_cast<double>(round.lost_in_hits) / rate,
+                    round.reopened ? "opened again during the round" : "kept");
+        std::fflush(stdout);
+    }
+    std::printf("lost in hits over the rounds: %.1f ms\n\n", 1000.0 * static_cast<double>(lost) / rate);
 }
 
 void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& program, const std::string& data_dir)
 {
     std::printf("%s:\n%-34s %12s %12s %16s %s\n", SoundServer::name(kind), "fault", "heard after", "reopened",
                 "game CPU away", "end");
-    for (const SoundFault fault :
-         {SoundFault::killed_mid_round, SoundFault::killed_at_title, SoundFault::absent_at_start, SoundFault::hung_then_closed,
-                                           SoundFault::hung_then_sigterm}) {
+    for (const SoundFault fault : {SoundFault::killed_mid_round, SoundFault::killed_at_title, SoundFault::absent_at_start,
+                                   SoundFault::hung_then_closed, SoundFault::hung_then_sigterm}) {
         const SoundFaultOutcome o = play_through(fault, kind, x, program, data_dir);
         std::printf("%-34s ", describe(fault));
         if (o.end) {
@@ -207,8 +168,8 @@ void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& prog
                         o.end->timed_out ? "still running" : o.end->crashed ? "crashed" : "ended", o.end_ms,
                         o.end->exit_code);
         } else {
-            const std::string away = o.away_ticks < 0 ? "-" : std::to_string(o.away_ticks) + " in " +
-                                                                  std::to_string(away_seconds) + " s";
+            const std::string away =
+                o.away_ticks < 0 ? "-" : std::to_string(o.away_ticks) + " in " + std::to_string(away_seconds) + " s";
             std::printf("%6d of %-3d %9.0f ms %16s -\n", o.heard, o.hits, o.reopened_ms.value_or(-1), away.c_str());
         }
         std::fflush(stdout);
@@ -219,18 +180,20 @@ void print_faults(SoundServer::Kind kind, const Xvfb& x, const std::string& prog
 
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    const std::string program = argc > 2 ? argv[2] : ZUMBREL_PROGRAM;
-    const std::string data_dir = argc > 3 ? argv[3] : ZUMBREL_DATA_DIR;
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 3;
+    const bool busy_machine = argc > 2 && std::string(argv[2]) == "busy";
+    const std::string program = argc > 3 ? argv[3] : ZUMBREL_PROGRAM;
+    const std::string data_dir = argc > 4 ? argv[4] : ZUMBREL_DATA_DIR;
+    const Hits hits = hits_as_heard(data_dir);
 
     const Xvfb x;
-    measure_idle(SoundServer::Kind::pulseaudio, nullptr, x, seconds, program, data_dir);
-    measure_idle(SoundServer::Kind::pipewire, nullptr, x, seconds, program, data_dir);
-    // The driver the game does not pick there, for the comparison.
-    measure_idle(SoundServer::Kind::pipewire, "pulseaudio", x, seconds, program, data_dir);
-    std::printf("the sound server failing, then hits %d ms apart (reopened: from the server back to the game's "
-                "stream in it):\n", 250);
-    for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire,
-                            SoundServer::Kind::pulseaudio_beside_pipewire})
+    for (const auto kind : {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire})
+        measure(kind, x, rounds, busy_machine, program, data_dir, hits);
+    if (busy_machine)
+        return 0;
+    std::printf("the sound server failing, then hits 250 ms apart (reopened: from the server back to the game's "
+                "stream in it):\n");
+    for (const auto kind :
+         {SoundServer::Kind::pulseaudio, SoundServer::Kind::pipewire, SoundServer::Kind::pulseaudio_beside_pipewire})
         print_faults(kind, x, program, data_dir);
 }

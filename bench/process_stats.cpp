@@ -1,6 +1,5 @@
 #include "bench/process_stats.h"
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,19 +23,4 @@ long cpu_ticks(pid_t pid)
     if (!(fields >> user >> system))
         return -1;
     return user + system;
-}
-
-bool has_sdl_audio_thread(pid_t pid)
-{
-    // The process may end while its threads are listed: that ends the list.
-    std::error_code error;
-    for (std::filesystem::directory_iterator task("/proc/" + std::to_string(pid) + "/task", error), end;
-         !error && task != end; task.increment(error)) {
-        std::ifstream comm(task->path() / "comm");
-        std::string name;
-        std::getline(comm, name);
-        if (name.starts_with("SDLAudioP"))
-            return true;
-    }
-    return false;
 }

@@ -40,7 +40,7 @@ std::optional<double> wait_for_stream(const SoundServer& server, Clock::time_poi
                                       Clock::duration patience = reopen_patience)
 {
     while (Clock::now() < since + patience) {
-        if (server.streams() > 0)
+        if (!server.streams().empty())
             return millis(Clock::now() - since);
         std::this_thread::sleep_for(milliseconds(20));
     }
@@ -135,7 +135,7 @@ SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const X
         server.start();
         // Between rounds the game leaves the server alone.
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        outcome.streams_before_start = server.streams();
+        outcome.streams_before_start = static_cast<int>(server.streams().size());
         const auto back = Clock::now();
         start_round(game);
         outcome.reopened_ms = wait_for_stream(server, back);

@@ -178,40 +178,18 @@ std::string SoundServer::sink_state() const
     return "gone";
 }
 
-int SoundServer::streams() const
+std::vector<std::string> SoundServer::streams() const
 {
-    const std::string inputs = pactl({"list", "sink-inputs", "short"}).value_or("");
-    int lines = 0;
-    for (const char c : inputs)
-        lines += c == '\n';
-    return lines;
+    std::istringstream inputs(pactl({"list", "sink-inputs", "short"}).value_or(""));
+    std::vector<std::string> numbers;
+    for (std::string line; std::getline(inputs, line);)
+        numbers.push_back(line.substr(0, line.find('\t')));
+    return numbers;
 }
 
 bool SoundServer::streams_through_pulse() const
 {
     return pactl({"list", "sink-inputs"}).value_or("").find("client.api = \"pipewire-pulse\"") != std::string::npos;
-}
-
-std::optional<SoundServer::StreamLatency> SoundServer::stream_latency() const
-{
-    std::istringstream inputs(pactl({"list", "sink-inputs"}).value_or(""));
-    std::optional<double> buffer, sink;
-    const auto micros_after = [](const std::string& line, const std::string& label) -> std::optional<double> {
-        const auto at = line.find(label);
-        if (at == std::string::npos)
-            return std::nullopt;
-        return std::strtod(line.c_str() + at + label.size(), nullptr) / 1000;
-    };
-    for (std::string line; std::getline(inputs, line) && !(buffer && sink);) {
-        if (!buffer)
-            buffer = micros_after(line, "Buffer Latency: ");
-        if (!sink)
-            sink = micros_after(line, "Sink Latency: ");
-    }
-    // pipewire-pulse says 0 for both, which means it does not know.
-    if (!buffer || !sink || (*buffer == 0 && *sink == 0))
-        return std::nullopt;
-    return StreamLatency{*buffer, *sink};
 }
 
 std::optional<std::string> SoundServer::pactl(const QStringList& args) const

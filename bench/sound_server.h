@@ -59,17 +59,11 @@ public:
     QString monitor() const { return "bench.monitor"; }
     // The sink's state as pactl names it: RUNNING, IDLE or SUSPENDED.
     std::string sink_state() const;
-    // Streams playing into the sink, corked or not.
-    int streams() const;
+    // Streams playing into the sink, corked or not, by the server's numbers,
+    // which it never gives twice.
+    std::vector<std::string> streams() const;
     // Whether a stream comes through PipeWire's PulseAudio server rather than PipeWire's own.
     bool streams_through_pulse() const;
-    // Where the server says a stream's sound waits before it is heard: in the
-    // stream's buffer, then in the sink. Nothing when it does not say.
-    struct StreamLatency {
-        double buffer_ms = 0;
-        double sink_ms = 0;
-    };
-    std::optional<StreamLatency> stream_latency() const;
 
 private:
     std::optional<std::string> pactl(const QStringList& args) const;

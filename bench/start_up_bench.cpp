@@ -4,24 +4,20 @@
 // audio set-ups. Prints figures and their ratios to the floor; never judges
 // them. Needs pulseaudio and pulseaudio-utils.
 //   zumbrel_start_up_bench [starts] [program] [data-dir]
-#include "bench/process_stats.h"
 #include "bench/sound_server.h"
 #include "bench/summary.h"
 #include "bench/x_game.h"
 
 #include <QTemporaryDir>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
 
-using Clock = XGame::Clock;
 
 struct AudioSetUp {
     std::string name;
@@ -29,36 +25,13 @@ struct AudioSetUp {
     std::vector<double> game_mapped{};
     std::vector<double> game_shown{};
     std::vector<double> floor_mapped{};
-    std::string device{};
 };
-
-// Told apart from outside: SDL plays from a thread of its own. The game may
-// open the device after its title shows, so it is given a while.
-std::string device_seen(const XGame& game)
-{
-    const auto shown = Clock::now();
-    const auto patience = std::chrono::seconds(3);
-    while (Clock::now() - shown < patience) {
-        if (has_sdl_audio_thread(game.pid())) {
-            const double after = millis(Clock::now() - shown);
-            if (after < 1)
-                return "open when the title showed";
-            char text[64];
-            std::snprintf(text, sizeof text, "opened %.0f ms after the title showed", after);
-            return text;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return "none open 3 s after the title showed";
-}
 
 void start_game(const Xvfb& x, const std::string& program, const std::string& data_dir, AudioSetUp& s)
 {
     const XGame game(x, game_program(program, data_dir, s.env));
     s.game_mapped.push_back(millis(game.until_mapped()));
     s.game_shown.push_back(millis(game.until_title_shown()));
-    if (s.device.empty())
-        s.device = device_seen(game);
 }
 
 void start_floor(const Xvfb& x, AudioSetUp& s)
@@ -109,7 +82,7 @@ int main(int argc, char** argv)
     std::printf("Xvfb %s: %d starts of the game and of the floor in each audio set-up, in turn\n",
                 qPrintable(x.name()), starts);
     for (const AudioSetUp& s : set_ups) {
-        std::printf("%s (the game's sound device: %s)\n", s.name.c_str(), s.device.c_str());
+        std::printf("%s\n", s.name.c_str());
         print_summary("  game:  fork -> window mapped", s.game_mapped, "ms");
         print_summary("  game:  fork -> title picture shown", s.game_shown, "ms");
         print_summary("  floor: fork -> window mapped", s.floor_mapped, "ms");

@@ -33,7 +33,8 @@ void OutputRules::closed(Clock::time_point now)
 
 bool OutputRules::lost(Clock::time_point now, const Signs& signs) const
 {
-    return signs.removed || (now - opened_at_ >= settling && now - signs.mixed_at > longest_pause_in_mixing);
+    return signs.removed
+        || (signs.mixed_at && now - opened_at_ >= settling && now - *signs.mixed_at > longest_pause_in_mixing);
 }
 
 OutputRules::Step OutputRules::decide(Clock::time_point now, const Signs& signs)

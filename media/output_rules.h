@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 
 namespace media {
 
@@ -17,8 +18,9 @@ public:
     struct Signs {
         // The sound library said the output went away.
         bool removed = false;
-        // When the mixer was last asked for sound.
-        Clock::time_point mixed_at{};
+        // When the mixer was last asked for sound, where that is the only
+        // sign: a driver that never says its server went away stops asking.
+        std::optional<Clock::time_point> mixed_at{};
     };
 
     // Long enough that a player pausing between hits keeps the output, short
@@ -27,9 +29,7 @@ public:
     // An output that cannot be had is tried again this often while wanted,
     // and an open one checked this often.
     static constexpr auto retry_every = std::chrono::seconds(1);
-    // The mixer is asked for sound every few milliseconds while the output
-    // plays; a pause this long means its server is gone, as some drivers
-    // never say so.
+    // The mixer is asked for sound every few milliseconds while the output plays.
     static constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
     // A sound server just started was seen to hold a new stream back for
     // about a second, which is no lost server.

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace media {
@@ -59,6 +60,8 @@ public:
         }
         Mix_RegisterEffect(MIX_CHANNEL_POST, note_mixing, nullptr, this);
         Mix_AllocateChannels(static_cast<int>(chunks_.size()));
+        // SDL's PipeWire driver never says that its server went away, but it stops mixing.
+        mixing_tells_ = SDL_GetCurrentAudioDriver() == std::string_view("pipewire");
         return true;
     }
 
@@ -75,6 +78,8 @@ public:
         SDL_Event event;
         while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_AUDIODEVICEADDED, SDL_AUDIODEVICEREMOVED) > 0)
             removed_ = removed_ || (event.type == SDL_AUDIODEVICEREMOVED && !event.adevice.iscapture);
+        if (!mixing_tells_)
+            return {removed_};
         return {removed_, Clock::time_point(Clock::duration(mixed_at_.load()))};
     }
 
@@ -147,6 +152,7 @@ private:
     const OutputFormat format_;
     std::uint32_t sdl_before_ = 0;
     bool removed_ = false;
+    bool mixing_tells_ = false;
     std::vector<std::unique_ptr<Mix_Chunk, FreeChunk>> chunks_;
     // Set from the thread that mixes.
     std::atomic<Clock::rep> mixed_at_{0};

@@ -165,6 +165,44 @@ private slots:
         QTEST(latency ? static_cast<int>(std::chrono::round<milliseconds>(*latency).count()) : -100, "latency_ms");
     }
 
+    // A hit of 5 ms that sounds for its first 4 (1000 frames a second, 4
+    // frames a ms), heard from frame 10 of the recording.
+    void lost_in_hits_data()
+    {
+        QTest::addColumn<Samples>("recording");
+        QTest::addColumn<int>("lost");
+        QTest::newRow("heard whole") << sounds(40, {{10, 16}}) << 0;
+        QTest::newRow("a gap inside it") << sounds(40, {{10, 4}, {18, 8}}) << 4;
+        Samples faint = sounds(40, {{10, 4}, {18, 8}});
+        std::fill_n(faint.begin() + 14, 4, 1);
+        QTest::newRow("faint but not silent is no gap") << faint << 0;
+        QTest::newRow("cut short") << sounds(40, {{10, 8}}) << 8;
+        QTest::newRow("the recording ends inside it") << sounds(22, {{10, 12}}) << 4;
+    }
+
+    void lost_in_hits()
+    {
+        QFETCH(Samples, recording);
+        Samples hit(20, 0);
+        std::fill_n(hit.begin(), 16, 200);
+        QTEST(static_cast<int>(silent_frames_inside(recording, 10, hit, 4000)), "lost");
+    }
+
+    void hits_as_heard_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<Samples>("heard");
+        QTest::newRow("the same rate, from the first loud sample") << 1000 << Samples{100, 200, 300, 400};
+        QTest::newRow("a higher rate: samples repeat") << 500 << Samples{100, 100, 200, 200, 300, 300, 400, 400};
+        QTest::newRow("a lower rate: samples skipped") << 2000 << Samples{100, 300};
+    }
+
+    void hits_as_heard()
+    {
+        QFETCH(int, rate);
+        QTEST(as_heard(Samples{0, 10, 100, 200, 300, 400}, rate, 1000), "heard");
+    }
+
     void percentiles_data()
     {
         QTest::addColumn<std::vector<double>>("samples");
