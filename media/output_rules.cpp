@@ -31,12 +31,6 @@ void OutputRules::closed(Clock::time_point now)
     try_again_at_ = now;
 }
 
-bool OutputRules::lost(Clock::time_point now, const Signs& signs) const
-{
-    return signs.removed
-        || (signs.mixed_at && now - opened_at_ >= settling && now - *signs.mixed_at > longest_pause_in_mixing);
-}
-
 OutputRules::Step OutputRules::decide(Clock::time_point now, const Signs& signs)
 {
     if (output_ != Output::open)
@@ -45,7 +39,9 @@ OutputRules::Step OutputRules::decide(Clock::time_point now, const Signs& signs)
         return now >= quiet_from_ + quiet_before_letting_go ? Step::close : Step::wait;
     if (now >= check_at_)
         check_at_ = now + retry_every;
-    return lost(now, signs) ? Step::close : Step::wait;
+    const bool stalled =
+        signs.mixed_at && now - opened_at_ >= settling && now - *signs.mixed_at > longest_pause_in_mixing;
+    return signs.removed || stalled ? Step::close : Step::wait;
 }
 
 OutputRules::Clock::time_point OutputRules::wake_at() const

@@ -6,30 +6,27 @@
 namespace media {
 
 // When the sound output opens, rests, is tried again and is given up as lost,
-// decided from what happened and when. The sound thread carries it out; the
-// clock is the caller's, so a test can run an hour of it in a moment.
+// from what happened and when. The sound thread carries it out; the clock is
+// the caller's, so a test runs an hour of it in a moment.
 class OutputRules {
 public:
     using Clock = std::chrono::steady_clock;
     enum class Step { wait, open, close };
     enum class Output { untried, closed, open, missing };
 
-    // What an open output shows of its health.
     struct Signs {
         // The sound library said the output went away.
         bool removed = false;
-        // When the mixer was last asked for sound, where that is the only
-        // sign: a driver that never says its server went away stops asking.
+        // When the mixer was last asked for sound, where a driver that never
+        // says its server went away stops asking instead.
         std::optional<Clock::time_point> mixed_at{};
     };
 
     // Long enough that a player pausing between hits keeps the output, short
     // enough that a game left at its title soon costs the sound server nothing.
     static constexpr auto quiet_before_letting_go = std::chrono::seconds(2);
-    // An output that cannot be had is tried again this often while wanted,
-    // and an open one checked this often.
+    // How often an output that cannot be had is tried, and an open one checked, in a round.
     static constexpr auto retry_every = std::chrono::seconds(1);
-    // The mixer is asked for sound every few milliseconds while the output plays.
     static constexpr auto longest_pause_in_mixing = std::chrono::milliseconds(500);
     // A sound server just started was seen to hold a new stream back for
     // about a second, which is no lost server.
@@ -38,27 +35,22 @@ public:
     // the program's end for as long as it hangs.
     static constexpr auto wait_for_thread_at_end = std::chrono::milliseconds(400);
 
-    // Opened at once, so that the sounds are loaded before the first round.
+    // Opens at once, so that the sounds are loaded before the first round.
     explicit OutputRules(Clock::time_point now) : quiet_from_(now), try_again_at_(now) {}
 
-    // While a round wants sound, plays must sound at once.
+    // In a round, plays must sound at once.
     void keep_ready(bool ready, Clock::time_point now);
-    // A sound of `length` started at `now`.
     void played(Clock::time_point now, Clock::duration length);
     void opened(bool ok, Clock::time_point now);
     void closed(Clock::time_point now);
 
     Output output() const { return output_; }
     bool ready() const { return ready_; }
-    // What to do now. In a round, an open output is checked for loss whenever
-    // the thread wakes, and it wakes once every `retry_every` at least.
     Step decide(Clock::time_point now, const Signs& signs);
     // When `decide` may say otherwise, with nothing else happening.
     Clock::time_point wake_at() const;
 
 private:
-    bool lost(Clock::time_point now, const Signs& signs) const;
-
     Output output_ = Output::untried;
     bool ready_ = false;
     Clock::time_point quiet_from_;

@@ -3,8 +3,6 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
-#include <sched.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -50,7 +48,6 @@ public:
         sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
         removed_ = false;
         mixed_at_.store(Clock::now().time_since_epoch().count());
-        raise_mixing_thread_.store(format_.realtime);
         // Allowing no changes makes SDL convert for the sound server, so the
         // sounds are converted once, as they load, and fit an output opened again.
         if (!start_driver()
@@ -108,11 +105,6 @@ private:
     {
         auto& backend = *static_cast<SdlBackend*>(data);
         backend.mixed_at_.store(Clock::now().time_since_epoch().count());
-        // The thread that mixes is SDL's own with some drivers and the sound
-        // server library's with others; raised from here, it is raised with
-        // all, through rtkit as desktops allow it, or where the user's limits do.
-        if (backend.raise_mixing_thread_.exchange(false))
-            SDL_LinuxSetThreadPriorityAndPolicy(gettid(), SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_RR);
     }
 
     // SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it
@@ -156,7 +148,6 @@ private:
     std::vector<std::unique_ptr<Mix_Chunk, FreeChunk>> chunks_;
     // Set from the thread that mixes.
     std::atomic<Clock::rep> mixed_at_{0};
-    std::atomic<bool> raise_mixing_thread_{false};
 };
 
 } // namespace

@@ -14,8 +14,6 @@ struct OutputFormat {
     // A hit waits for the next buffer to be mixed, and PipeWire runs its graph
     // at the buffer's length, so the buffer sets most of the latency.
     int frames = 128;
-    // The thread that mixes asks for real-time scheduling.
-    bool realtime = true;
 };
 
 // SDL2_mixer's output. SDL's mixer is process-wide: one at a time.

@@ -8,25 +8,21 @@
 
 namespace media {
 
-// The sound library underneath, as thin as it goes: an output to open and
-// close, and sounds in numbered slots, each slot its own channel so that one
-// never cuts another. The sound thread makes every call but `play` and `stop`,
-// which may come from any thread while the output is open.
+// The sound library underneath, as thin as it goes: an output, and sounds in
+// numbered slots, each its own channel so that one never cuts another. The
+// sound thread makes every call but `play` and `stop`, which may come from
+// any thread while the output is open.
 class SoundBackend {
 public:
     virtual ~SoundBackend() = default;
 
-    // Whether an output could be had.
     virtual bool open_output() = 0;
     virtual void close_output() = 0;
     virtual OutputRules::Signs signs() = 0;
-
-    // With the output open. A slot holds what it was last given, kept while
-    // the output is closed; bytes that are no sound leave it silent. How long
-    // the sound lasts.
+    // With the output open; a slot keeps what it was last given while the
+    // output is closed. Bytes that are no sound leave it silent. How long it sounds.
     virtual std::chrono::microseconds load(std::size_t slot, std::span<const char> bytes) = 0;
-
-    // From its beginning, cutting the slot's sound off if it still sounds.
+    // From the beginning, cutting the slot's sound off if it still sounds.
     virtual void play(std::size_t slot) = 0;
     virtual void stop(std::size_t slot) = 0;
 };

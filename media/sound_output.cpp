@@ -20,10 +20,9 @@ using Step = OutputRules::Step;
 // Our hit sounds are 10 KB; a file this long is no hit sound.
 constexpr std::size_t max_sound_bytes = 16 * 1024 * 1024;
 
-// A name keeps its slot in the backend once it has one.
+// A name keeps its backend slot once it has one.
 struct Sound {
     std::string alias;
-    // Empty when the file could not be read, which loads as silence.
     std::vector<char> bytes;
     bool open = false;
     bool in_slot = false;
@@ -34,7 +33,7 @@ struct Sound {
 
 struct SoundOutput::State {
     void run(const Maker& maker);
-    // The sound thread calls the backend with the lock released alone: a
+    // The sound thread calls the backend with our lock released alone: a
     // caller of ours may hold the mixer's own lock.
     void change(std::unique_lock<std::mutex>& lock, Step step);
     bool to_load() const
@@ -43,7 +42,6 @@ struct SoundOutput::State {
             && std::any_of(sounds.begin(), sounds.end(), [](const Sound& s) { return s.open && !s.in_slot; });
     }
     bool playable() const { return backend && !changing && rules.output() == Output::open; }
-    // The slot of an open name that can sound now.
     std::optional<std::size_t> playable(std::string_view alias) const
     {
         for (std::size_t slot = 0; playable() && slot < sounds.size(); ++slot)
@@ -58,7 +56,7 @@ struct SoundOutput::State {
     OutputRules rules{Clock::now()};
     std::unique_ptr<SoundBackend> backend;
     bool made = false;
-    // The sound thread works on the backend meanwhile; nobody else may.
+    // The sound thread works on the backend; nobody else may.
     bool changing = false;
     bool stopping = false;
     bool stopped = false;
@@ -100,7 +98,7 @@ void SoundOutput::State::change(std::unique_lock<std::mutex>& lock, Step step)
         rules.opened(opened, Clock::now());
     else if (step == Step::close)
         rules.closed(Clock::now());
-    // A name opened again while its slot fills is filled once more.
+    // A name opened again while the slots fill is loaded once more.
     while (to_load()) {
         std::vector<std::pair<std::size_t, std::vector<char>>> loading;
         for (std::size_t slot = 0; slot < sounds.size(); ++slot) {
@@ -130,8 +128,8 @@ SoundOutput::~SoundOutput()
     std::unique_lock lock(state_->mutex);
     state_->stopping = true;
     state_->changed.notify_all();
-    const bool ended = state_->changed.wait_for(lock, OutputRules::wait_for_thread_at_end,
-                                                [this] { return state_->stopped; });
+    const bool ended =
+        state_->changed.wait_for(lock, OutputRules::wait_for_thread_at_end, [this] { return state_->stopped; });
     lock.unlock();
     if (ended)
         thread_.join();
@@ -149,26 +147,22 @@ void SoundOutput::open(std::string_view file, std::string_view alias)
     FileContents contents = read_bounded(std::string(file), max_sound_bytes);
     const std::lock_guard lock(state_->mutex);
     auto& sounds = state_->sounds;
-    auto named = std::find_if(sounds.begin(), sounds.end(), [&](const Sound& s) { return s.alias == alias; });
+    const auto named = std::find_if(sounds.begin(), sounds.end(), [&](const Sound& s) { return s.alias == alias; });
     Sound& sound = named != sounds.end() ? *named : sounds.emplace_back();
-    sound.alias = alias;
-    sound.bytes = std::move(contents.bytes);
-    sound.open = true;
-    sound.in_slot = false;
+    sound = {std::string(alias), std::move(contents.bytes), true, false, {}};
     state_->changed.notify_all();
 }
 
 void SoundOutput::play_from_start(std::string_view alias)
 {
     const std::lock_guard lock(state_->mutex);
-    const auto slot = state_->playable(alias);
-    if (!slot)
-        return;
-    state_->backend->play(*slot);
-    state_->rules.played(Clock::now(), state_->sounds[*slot].length);
+    if (const auto slot = state_->playable(alias)) {
+        state_->backend->play(*slot);
+        state_->rules.played(Clock::now(), state_->sounds[*slot].length);
+    }
 }
 
-// The sound stops now; what it took is freed when the name opens again, or at the end.
+// What the sound took is freed when its name opens again, or at the end.
 void SoundOutput::close(std::string_view alias)
 {
     const std::lock_guard lock(state_->mutex);
