@@ -56,7 +56,7 @@ int contrast(const QImage& image, const QRect& area, QRgb bar)
     return most;
 }
 
-enum class CaptionState { active, inactive, hovered, pressed, hovered_then_left };
+enum class CaptionState { active, inactive, hovered, pressed, hovered_then_left, pressed_then_left };
 
 } // namespace
 
@@ -185,6 +185,9 @@ void Form1Test::caption_looks_data()
         QTest::addRow("%s, close box hovered", scheme) << dark << CaptionState::hovered << 150 << 255 << 20 << 45;
         QTest::addRow("%s, close box pressed", scheme) << dark << CaptionState::pressed << 150 << 255 << 55 << 255;
         QTest::addRow("%s, pointer gone", scheme) << dark << CaptionState::hovered_then_left << 150 << 255 << 0 << 0;
+        // Still held, as a close box shows it will not close on the release.
+        QTest::addRow("%s, pointer gone with the button down", scheme)
+            << dark << CaptionState::pressed_then_left << 150 << 255 << 20 << 45;
     }
 }
 
@@ -228,6 +231,10 @@ void Form1Test::caption_looks()
     case CaptionState::pressed:
         QTest::mousePress(&caption, Qt::LeftButton, {}, in_box_off_cross);
         break;
+    case CaptionState::pressed_then_left:
+        QTest::mousePress(&caption, Qt::LeftButton, {}, in_box_off_cross);
+        QTest::mouseMove(&caption, caption.rect().center());
+        break;
     case CaptionState::hovered_then_left:
         QTest::mouseMove(&caption, caption.rect().center());
         QTest::mouseMove(&caption, in_box_off_cross);
@@ -237,7 +244,8 @@ void Form1Test::caption_looks()
         break;
     }
     const QImage image = caption.grab().toImage();
-    if (state == CaptionState::pressed) // let go off the box, or the next row's pointer stays held
+    // Let go off the box, or the next row's pointer stays held.
+    if (state == CaptionState::pressed || state == CaptionState::pressed_then_left)
         QTest::mouseRelease(&caption, Qt::LeftButton, {}, caption.rect().center());
     const QRgb bar = image.pixel(4, 4);
     QCOMPARE(qGray(bar) < 100, dark);
