@@ -75,9 +75,9 @@ SetUp parse(const std::string& text)
         media::set_sound_server_latency();
         return {text, {}, std::getenv(media::pulseaudio_latency_variable)};
     }
-    SetUp s{text, {std::atoi(text.c_str()), sink_rate}, {}, text.find("+rt") != std::string::npos};
-    if (const auto at = text.find('@'); at != std::string::npos)
-        s.format.rate = std::atoi(text.c_str() + at + 1);
+    const auto at = text.find('@');
+    SetUp s{text, {at == std::string::npos ? sink_rate : std::atoi(text.c_str() + at + 1), std::atoi(text.c_str())},
+            {}, text.find("+rt") != std::string::npos};
     if (const auto pulse = text.find("+pulse="); pulse != std::string::npos)
         s.pulse_ms = std::to_string(std::atoi(text.c_str() + pulse + 7));
     return s;
