@@ -17,9 +17,11 @@ constexpr std::size_t max_picture_bytes = 32 * 1024 * 1024;
 
 } // namespace
 
-QString picture_path(int number)
+QString picture_path(int number, int scale)
 {
-    return QStringLiteral("bmp/%1.bmp").arg(number);
+    if (scale == 1)
+        return QStringLiteral("bmp/%1.bmp").arg(number);
+    return QStringLiteral("bmp/%1@%2x.bmp").arg(number).arg(scale);
 }
 
 PictureLoadError::PictureLoadError(const QString& asked, const QString& resolved,

@@ -8,9 +8,13 @@
 
 namespace media {
 
+// Each picture may also be drawn at this many times its size, for screens
+// with more device pixels than pixels.
+inline constexpr int sharp_scale = 2;
+
 // Picture N lives at "bmp/N.bmp", relative to the current directory at the
-// moment it is loaded.
-QString picture_path(int number);
+// moment it is loaded; drawn at another scale, at "bmp/N@<scale>x.bmp".
+QString picture_path(int number, int scale = 1);
 
 class PictureLoadError : public std::runtime_error {
 public:

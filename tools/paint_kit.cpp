@@ -6,11 +6,19 @@
 
 namespace assets {
 
-QImage blank_picture()
+Canvas::Canvas(int scale)
+    : image_(picture_width * scale, picture_height * scale, QImage::Format_RGB32)
 {
-    QImage image(picture_width, picture_height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    return image;
+    image_.fill(Qt::white);
+    painter_.begin(&image_);
+    painter_.scale(scale, scale);
+    painter_.setRenderHint(QPainter::Antialiasing);
+}
+
+QImage Canvas::finish()
+{
+    painter_.end();
+    return image_;
 }
 
 QString japanese_family()
@@ -75,7 +83,7 @@ QPainterPath star_path(QPointF centre, qreal outer, qreal inner, int points, qre
 void draw_rays(QPainter& painter, QPointF centre, int wedges, const QColor& base, const QColor& ray)
 {
     painter.save();
-    painter.fillRect(painter.window(), base);
+    painter.fillRect(picture_area, base);
     painter.setPen(Qt::NoPen);
     painter.setBrush(ray);
     const qreal reach = 2 * (picture_width + picture_height);

@@ -20,18 +20,22 @@ private slots:
 void PictureFileTest::path_of_a_number_data()
 {
     QTest::addColumn<int>("number");
+    QTest::addColumn<int>("scale");
     QTest::addColumn<QString>("path");
-    QTest::newRow("1") << 1 << "bmp/1.bmp";
-    QTest::newRow("9") << 9 << "bmp/9.bmp";
-    QTest::newRow("10") << 10 << "bmp/10.bmp";
-    QTest::newRow("25") << 25 << "bmp/25.bmp";
+    QTest::newRow("1") << 1 << 1 << "bmp/1.bmp";
+    QTest::newRow("9") << 9 << 1 << "bmp/9.bmp";
+    QTest::newRow("10") << 10 << 1 << "bmp/10.bmp";
+    QTest::newRow("25") << 25 << 1 << "bmp/25.bmp";
+    QTest::newRow("9 at 2x") << 9 << 2 << "bmp/9@2x.bmp";
+    QTest::newRow("25 at 2x") << 25 << 2 << "bmp/25@2x.bmp";
 }
 
 void PictureFileTest::path_of_a_number()
 {
     QFETCH(int, number);
+    QFETCH(int, scale);
     QFETCH(QString, path);
-    QCOMPARE(media::picture_path(number), path);
+    QCOMPARE(media::picture_path(number, scale), path);
 }
 
 void PictureFileTest::loads_the_file_afresh_each_time()
