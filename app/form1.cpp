@@ -225,7 +225,7 @@ void Form1::set_timer_enabled(bool enabled)
 
 void Form1::show_picture(int number)
 {
-    Picture2.setPicture(media::load_picture(number));
+    Picture2.setPicture(media::load_picture(number, Picture2.devicePixelRatio()));
 }
 
 void Form1::play_cue(game::Cue cue)

@@ -143,7 +143,7 @@ int main(int argc, char** argv)
 
     const int steps = rounds * hits_per_round;
     const auto nothing = [](int) {};
-    const auto load = [](int i) { media::load_picture(1 + i % stage_pictures); };
+    const auto load = [](int i) { media::load_picture(1 + i % stage_pictures, 1); };
     std::printf("steps of a hit, %d times each:\n", steps);
     print_summary("  load_picture, warm", time_step(steps, nothing, load), "us");
     int not_evicted = 0;
@@ -153,7 +153,7 @@ int main(int argc, char** argv)
 
     std::vector<QImage> pictures;
     for (int n = 1; n <= stage_pictures; ++n)
-        pictures.push_back(media::load_picture(n));
+        pictures.push_back(media::load_picture(n, 1));
     PictureBox& box = game.picture_box();
     const auto display = [&](int i) {
         box.setPicture(pictures[static_cast<std::size_t>(i % stage_pictures)]);

@@ -41,8 +41,11 @@ struct DecodedPicture {
 
 DecodedPicture decode_picture(std::string_view bytes);
 
-// Reads picture N from disk anew on every call; throws PictureLoadError when
-// the file is missing, unreadable, incomplete, too large or not a picture.
-QImage load_picture(int number);
+// Reads picture N from disk anew on every call, for a screen of
+// `device_pixel_ratio` device pixels to a pixel. Above 1 it takes the sharp
+// drawing where there is one; the picture says its ratio, so that it is drawn
+// at its size in pixels. Throws PictureLoadError when the file taken is
+// unreadable, incomplete, too large or not a picture, or when neither exists.
+QImage load_picture(int number, qreal device_pixel_ratio);
 
 } // namespace media

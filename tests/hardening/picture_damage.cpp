@@ -140,7 +140,8 @@ const std::vector<PictureDamage>& picture_damages()
          "1 x 16385"},
         {"run-length, 60000 x 201",
          [](B good) {
-             return put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000);
+             return put_le(put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000),
+                           height_at, 201);
          },
          nullptr, "60000 x 201"},
         {"header claims no columns", [](B good) { return put_le(good, width_at, 0); }, nullptr,
