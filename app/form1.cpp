@@ -6,7 +6,6 @@
 
 #include <QCloseEvent>
 #include <QIcon>
-#include <QPainter>
 #include <QResizeEvent>
 #include <QWindow>
 
@@ -145,15 +144,6 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     Form_Unload();
     event->accept();
-}
-
-// The edge keeps the window apart from a background of its own colour, as a
-// desktop's frame would.
-void Form1::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 // A desktop's shortcut may still maximise, go full screen or resize the
