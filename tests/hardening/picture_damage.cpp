@@ -83,7 +83,7 @@ const std::vector<PictureDamage>& picture_damages()
     using B = QByteArray;
     static const std::vector<PictureDamage> damages{
         {"none: the game's own picture", [](B good) { return good; }, nullptr, ""},
-        {"missing", nullptr, [](const QString&) {}, "does not exist", false, true},
+        {"missing", nullptr, [](const QString&) {}, "does not exist", false, true, true},
         {"a folder", nullptr, [](const QString& path) { QDir().mkdir(path); }, "folder", false, true},
         {"a link to /dev/zero", nullptr, [](const QString& path) { QFile::link("/dev/zero", path); },
          "a device", false, true},
