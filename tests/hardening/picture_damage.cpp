@@ -83,7 +83,7 @@ const std::vector<PictureDamage>& picture_damages()
     using B = QByteArray;
     static const std::vector<PictureDamage> damages{
         {"none: the game's own picture", [](B good) { return good; }, nullptr, ""},
-        {"missing", nullptr, [](const QString&) {}, "does not exist", false, true, true},
+        {"missing", nullptr, [](const QString&) {}, "does not exist", false, true},
         {"a folder", nullptr, [](const QString& path) { QDir().mkdir(path); }, "folder", false, true},
         {"a link to /dev/zero", nullptr, [](const QString& path) { QFile::link("/dev/zero", path); },
          "a device", false, true},
@@ -140,8 +140,7 @@ const std::vector<PictureDamage>& picture_damages()
          "1 x 16385"},
         {"run-length, 60000 x 201",
          [](B good) {
-             return put_le(put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000),
-                           height_at, 201);
+             return put_le(put_le(put_le(good, bits_at, 8, 2), compression_at, bi_rle8), width_at, 60000);
          },
          nullptr, "60000 x 201"},
         {"header claims no columns", [](B good) { return put_le(good, width_at, 0); }, nullptr,

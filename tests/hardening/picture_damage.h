@@ -18,8 +18,6 @@ struct PictureDamage {
     bool needs_unprivileged_reader = false;
     // Tried on the whole game as well as on the loader.
     bool whole_game = false;
-    // Leaves no file at all, which for a sharp picture is no damage.
-    bool no_file = false;
 };
 
 // Every damaged picture: the loader's tests run them all, the game's a few.

@@ -4,12 +4,11 @@
 #include <QTemporaryDir>
 
 // A private copy of the game's data folder (bmp/ and the sounds) that a test
-// may damage, with the pictures whose names match `pictures`. Every folder on
-// the way is open to all, so an unprivileged user is stopped only by what a
-// test does to a file.
+// may damage. Every folder on the way is open to all, so an unprivileged
+// user is stopped only by what a test does to a file.
 class DataCopy {
 public:
-    explicit DataCopy(const QString& source, const QString& pictures = QStringLiteral("*"));
+    explicit DataCopy(const QString& source, const QString& pictures = QStringLiteral("*")); // those of bmp/ copied
     DataCopy(const DataCopy&) = delete;
     DataCopy& operator=(const DataCopy&) = delete;
 
