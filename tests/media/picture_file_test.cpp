@@ -64,6 +64,7 @@ void PictureFileTest::sharp_picture_where_it_helps_data()
     QTest::newRow("2, present") << 2.0 << "good" << 2;
     QTest::newRow("2, missing") << 2.0 << "none" << 1;
     QTest::newRow("2, damaged") << 2.0 << "cut" << 0;
+    QTest::newRow("2, a folder") << 2.0 << "folder" << 0;
 }
 
 void PictureFileTest::sharp_picture_where_it_helps()
@@ -73,7 +74,7 @@ void PictureFileTest::sharp_picture_where_it_helps()
     QFETCH(int, shown);
     const PictureFolder folder;
     QImage picture = PictureFolder::colour_picture(8).scaled(530, 402);
-    QVERIFY(sharp == "none" || picture.save("bmp/7@2x.bmp", "BMP"));
+    QVERIFY(sharp == "none" || (sharp == "folder" ? QDir().mkdir("bmp/7@2x.bmp") : picture.save("bmp/7@2x.bmp", "BMP")));
     QVERIFY(sharp != "cut" || QFile::resize("bmp/7@2x.bmp", 30));
     picture.setDevicePixelRatio(2);
     try { // compared with its device pixel ratio; a picture loaded where a report is due is never null
