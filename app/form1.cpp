@@ -6,7 +6,6 @@
 
 #include <QCloseEvent>
 #include <QIcon>
-#include <QPainter>
 #include <QResizeEvent>
 #include <QWindow>
 
@@ -147,15 +146,6 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-// The edge keeps the window apart from a background of its own colour, as a
-// desktop's frame would.
-void Form1::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
 // A desktop's shortcut may still maximise, go full screen or resize the
 // window whatever the fixed size says, and Qt applies what the compositor
 // then sends: the window leaves those states and takes its one size back.
@@ -225,7 +215,7 @@ void Form1::set_timer_enabled(bool enabled)
 
 void Form1::show_picture(int number)
 {
-    Picture2.setPicture(media::load_picture(number));
+    Picture2.setPicture(media::load_picture(number, Picture2.devicePixelRatio()));
 }
 
 void Form1::play_cue(game::Cue cue)

@@ -6,6 +6,7 @@
 #include "app/picture_box.h"
 #include "app/shape.h"
 #include "app/layout.h"
+#include "app/window_edge.h"
 #include "game/form_view.h"
 #include "game/round_rules.h"
 #include "media/sound_device.h"
@@ -41,7 +42,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -82,6 +82,8 @@ private:
     QLabel 連打回{QStringLiteral("連打回数"), &client_area_};
     PictureBox Picture2{&client_area_, layout::Picture2};
     QPushButton start_btn{QStringLiteral("スタート"), &client_area_};
+    // Over everything else, being created after it.
+    WindowEdge edge_{this};
     QTimer Timer1{this};
     KeyPreview key_preview_{*this,
                             [this](std::int16_t key, std::int16_t shift) { Form_KeyDown(key, shift); },

@@ -20,5 +20,8 @@ void PictureBox::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
+    // A sharp picture on a screen of fewer device pixels is made smaller
+    // smoothly; a plain one is enlarged as it always was.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, picture_.devicePixelRatio() > devicePixelRatio());
     painter.drawImage(0, 0, picture_);
 }

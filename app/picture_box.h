@@ -4,7 +4,8 @@
 #include <QWidget>
 
 // Shows one picture at its natural size from the top-left corner, clipped to
-// the box, on white.
+// the box, on white; a picture drawn for more device pixels than pixels is
+// shown at its size in pixels.
 class PictureBox : public QWidget {
     Q_OBJECT
 

@@ -1,7 +1,9 @@
 // How long a counted hit takes in the real window: from the space bar's key
 // event entering the window to its picture being in Picture2 and its sound
 // started, with the pictures in the page cache and out of it; then what each
-// step of a hit costs on its own. Prints figures; never judges them.
+// step of a hit costs on its own. All of it on a screen of one device pixel to
+// a pixel and again on one of two, where the sharp pictures show, so the two
+// compare within one run. Prints figures; never judges them.
 //   zumbrel_hit_latency_bench [data-dir] [rounds]
 #include "bench/offscreen_game.h"
 #include "bench/page_cache.h"
@@ -9,6 +11,10 @@
 #include "media/picture_file.h"
 #include "media/sdl_backend.h"
 #include "media/sound_output.h"
+
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
 
 #include <SDL.h>
 
@@ -55,9 +61,24 @@ int evict_pictures()
 {
     int still_cached = 0;
     for (int n = 1; n <= 25; ++n)
-        if (evict_from_page_cache(media::picture_path(n).toStdString()) != 0)
-            ++still_cached;
+        for (const int scale : {1, media::sharp_scale})
+            if (evict_from_page_cache(media::picture_path(n, scale).toStdString()) != 0)
+                ++still_cached;
     return still_cached;
+}
+
+// The offscreen platform's screens side by side: one device pixel to a pixel,
+// then two. The file must outlive the application.
+QString write_screens(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath("screens.json");
+    QFile file(path);
+    const QByteArray screens = R"({"screens": [
+        {"name": "1x", "x": 0, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+        {"name": "2x", "x": 1024, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 2}]})";
+    if (!file.open(QIODevice::WriteOnly) || file.write(screens) != screens.size())
+        give_up("cannot write the offscreen screens");
+    return path;
 }
 
 struct HitTimes {
@@ -126,6 +147,8 @@ std::vector<double> time_step(int count, Prepare&& prepare, Step&& step)
 int main(int argc, char** argv)
 {
     prepare_offscreen_run(argc, argv);
+    const QTemporaryDir scratch;
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(write_screens(scratch)));
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 50;
     QApplication app(argc, argv);
 
@@ -139,30 +162,39 @@ int main(int argc, char** argv)
                 SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "none", rounds,
                 hits_per_round);
 
-    play_rounds(game, sounds, 1, false); // warm-up, not reported
-    print_hits("warm page cache:", play_rounds(game, sounds, rounds, false));
-    print_hits("pictures dropped from the page cache before every hit:",
-               play_rounds(game, sounds, rounds, true));
+    std::vector<double> warm_p99;
+    for (QScreen* const screen : QApplication::screens()) {
+        game.move_to(*screen);
+        const qreal ratio = game.form().devicePixelRatio();
+        std::printf("\n=== device pixel ratio %g ===\n", ratio);
+        play_rounds(game, sounds, 1, false); // warm-up, not reported
+        const HitTimes warm = play_rounds(game, sounds, rounds, false);
+        print_hits("warm page cache:", warm);
+        warm_p99.push_back(percentile(warm.to_sound_started, 99));
+        print_hits("pictures dropped from the page cache before every hit:",
+                   play_rounds(game, sounds, rounds, true));
 
-    const int steps = rounds * hits_per_round;
-    const auto nothing = [](int) {};
-    const auto load = [](int i) { media::load_picture(1 + i % stage_pictures); };
-    std::printf("steps of a hit, %d times each:\n", steps);
-    print_summary("  load_picture, warm", time_step(steps, nothing, load), "us");
-    int not_evicted = 0;
-    const auto evict = [&](int) { not_evicted += evict_pictures() > 0; };
-    print_summary("  load_picture, cold", time_step(steps, evict, load), "us");
-    std::printf("  cold loads with a picture still in the page cache (mincore): %d\n", not_evicted);
+        const int steps = rounds * hits_per_round;
+        const auto nothing = [](int) {};
+        const auto load = [ratio](int i) { media::load_picture(1 + i % stage_pictures, ratio); };
+        std::printf("steps of a hit, %d times each:\n", steps);
+        print_summary("  load_picture, warm", time_step(steps, nothing, load), "us");
+        int not_evicted = 0;
+        const auto evict = [&](int) { not_evicted += evict_pictures() > 0; };
+        print_summary("  load_picture, cold", time_step(steps, evict, load), "us");
+        std::printf("  cold loads with a picture still in the page cache (mincore): %d\n", not_evicted);
 
-    std::vector<QImage> pictures;
-    for (int n = 1; n <= stage_pictures; ++n)
-        pictures.push_back(media::load_picture(n));
-    PictureBox& box = game.picture_box();
-    const auto display = [&](int i) {
-        box.setPicture(pictures[static_cast<std::size_t>(i % stage_pictures)]);
-        box.repaint();
-    };
-    print_summary("  Picture2 setPicture + forced repaint", time_step(steps, nothing, display), "us");
-    const auto play = [&](int i) { device.play_from_start(i % 2 ? "p2" : "p1"); };
-    print_summary("  play_from_start", time_step(steps, nothing, play), "us");
+        std::vector<QImage> pictures;
+        for (int n = 1; n <= stage_pictures; ++n)
+            pictures.push_back(media::load_picture(n, ratio));
+        PictureBox& box = game.picture_box();
+        const auto display = [&](int i) {
+            box.setPicture(pictures[static_cast<std::size_t>(i % stage_pictures)]);
+            box.repaint();
+        };
+        print_summary("  Picture2 setPicture + forced repaint", time_step(steps, nothing, display), "us");
+        const auto play = [&](int i) { device.play_from_start(i % 2 ? "p2" : "p1"); };
+        print_summary("  play_from_start", time_step(steps, nothing, play), "us");
+    }
+    std::printf("\nwarm hits' p99 at a ratio of 2 against 1: %.2f\n", warm_p99.back() / warm_p99.front());
 }

@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QTest>
+#include <QWindow>
 
 OffscreenGame::OffscreenGame(media::SoundDevice& sounds)
     : form_(sounds, [](const QString& message) { give_up(qUtf8Printable(message)); })
@@ -22,6 +23,15 @@ OffscreenGame::OffscreenGame(media::SoundDevice& sounds)
 PictureBox& OffscreenGame::picture_box()
 {
     return *form_.findChild<PictureBox*>(QStringLiteral("Picture2"));
+}
+
+void OffscreenGame::move_to(QScreen& screen)
+{
+    form_.windowHandle()->setScreen(&screen);
+    form_.move(screen.geometry().topLeft());
+    QApplication::processEvents();
+    if (form_.screen() != &screen)
+        give_up("the window did not move to another screen");
 }
 
 QTimer& OffscreenGame::timer()

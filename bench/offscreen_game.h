@@ -4,6 +4,7 @@
 #include "media/sound_device.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 
 // The real window on Qt's offscreen platform, in the game's data folder, with
@@ -18,6 +19,8 @@ public:
     QTimer& timer();
 
     void start_round() { form_.start_btn_Click(); }
+    // Puts the window on `screen`, with its device pixel ratio.
+    void move_to(QScreen& screen);
     // Through the platform's entry point for key events: shortcut override
     // first, then the window, its key preview and the focused control.
     void press_space();

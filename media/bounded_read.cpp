@@ -23,11 +23,11 @@ std::string not_a_file(mode_t mode)
     return "it is not a regular file";
 }
 
-std::string unreadable(int error)
+FileContents unreadable(int error)
 {
     if (error == ENOENT)
-        return "the file does not exist";
-    return std::string("the file cannot be read (") + std::strerror(error) + ")";
+        return {{}, "the file does not exist", true};
+    return {{}, std::string("the file cannot be read (") + std::strerror(error) + ")"};
 }
 
 class Descriptor {
@@ -54,10 +54,10 @@ FileContents read_bounded(const std::string& path, std::size_t limit)
     // opened is then looked at, not the name, which may have changed since.
     const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0)
-        return {{}, unreadable(errno)};
+        return unreadable(errno);
     struct stat status {};
     if (::fstat(file.get(), &status) != 0)
-        return {{}, unreadable(errno)};
+        return unreadable(errno);
     if (!S_ISREG(status.st_mode))
         return {{}, not_a_file(status.st_mode)};
     if (static_cast<unsigned long long>(status.st_size) > limit)
@@ -71,7 +71,7 @@ FileContents read_bounded(const std::string& path, std::size_t limit)
     while (filled < contents.bytes.size()) {
         const ssize_t got = ::read(file.get(), contents.bytes.data() + filled, contents.bytes.size() - filled);
         if (got < 0)
-            return {{}, unreadable(errno)};
+            return unreadable(errno);
         if (got == 0)
             break;
         filled += static_cast<std::size_t>(got);

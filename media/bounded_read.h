@@ -11,6 +11,7 @@ struct FileContents {
     // Exactly as long as the file, so a sanitizer sees a read past its end.
     std::vector<char> bytes;
     std::string failure; // empty when `bytes` hold the whole file
+    bool missing = false; // no file of that name, a failure some callers may accept
 };
 
 // Data files come from a folder the player controls. Only a regular file of

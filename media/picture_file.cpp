@@ -17,9 +17,11 @@ constexpr std::size_t max_picture_bytes = 32 * 1024 * 1024;
 
 } // namespace
 
-QString picture_path(int number)
+QString picture_path(int number, int scale)
 {
-    return QStringLiteral("bmp/%1.bmp").arg(number);
+    if (scale == 1)
+        return QStringLiteral("bmp/%1.bmp").arg(number);
+    return QStringLiteral("bmp/%1@%2x.bmp").arg(number).arg(scale);
 }
 
 PictureLoadError::PictureLoadError(const QString& asked, const QString& resolved,
@@ -51,20 +53,26 @@ DecodedPicture decode_picture(std::string_view bytes)
     return {image, {}};
 }
 
-QImage load_picture(int number)
+QImage load_picture(int number, qreal device_pixel_ratio)
 {
-    const QString asked = picture_path(number);
+    int scale = device_pixel_ratio > 1 ? sharp_scale : 1;
+    FileContents file = read_bounded(picture_path(number, scale).toStdString(), max_picture_bytes);
+    // A folder of the player's own may hold no sharp drawings: that is no fault.
+    if (scale != 1 && file.missing) {
+        scale = 1;
+        file = read_bounded(picture_path(number).toStdString(), max_picture_bytes);
+    }
+    const QString asked = picture_path(number, scale);
     // Where the name led is looked up only for a report, never on every hit.
     const auto fail = [&](const QString& reason) {
         return PictureLoadError(asked, QDir::current().absoluteFilePath(asked), reason);
     };
-
-    const FileContents file = read_bounded(asked.toStdString(), max_picture_bytes);
     if (!file.failure.empty())
         throw fail(QString::fromStdString(file.failure));
     DecodedPicture picture = decode_picture(std::string_view(file.bytes.data(), file.bytes.size()));
     if (picture.image.isNull())
         throw fail(picture.failure);
+    picture.image.setDevicePixelRatio(scale);
     return picture.image;
 }
 

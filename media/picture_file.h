@@ -8,9 +8,13 @@
 
 namespace media {
 
+// Each picture may also be drawn at this many times its size, for screens
+// with more device pixels than pixels.
+inline constexpr int sharp_scale = 2;
+
 // Picture N lives at "bmp/N.bmp", relative to the current directory at the
-// moment it is loaded.
-QString picture_path(int number);
+// moment it is loaded; drawn at another scale, at "bmp/N@<scale>x.bmp".
+QString picture_path(int number, int scale = 1);
 
 class PictureLoadError : public std::runtime_error {
 public:
@@ -37,8 +41,11 @@ struct DecodedPicture {
 
 DecodedPicture decode_picture(std::string_view bytes);
 
-// Reads picture N from disk anew on every call; throws PictureLoadError when
-// the file is missing, unreadable, incomplete, too large or not a picture.
-QImage load_picture(int number);
+// Reads picture N from disk anew on every call, for a screen of
+// `device_pixel_ratio` device pixels to a pixel. Above 1 it takes the sharp
+// drawing where there is one; the picture says its ratio, so that it is drawn
+// at its size in pixels. Throws PictureLoadError when the file taken is
+// unreadable, incomplete, too large or not a picture, or when neither exists.
+QImage load_picture(int number, qreal device_pixel_ratio);
 
 } // namespace media

@@ -4,6 +4,7 @@
 #include "tools/icon.h"
 #include "tools/picture_catalogue.h"
 #include "tools/wav_writer.h"
+#include "media/picture_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,10 +37,11 @@ void write_image(const QString& path, const QImage& image, const char* format)
 }
 
 // Qt writes an opaque picture as the 24-bit bottom-up BITMAPINFOHEADER layout
-// the game reads; 72 dpi is what our pictures have always declared.
-void write_bmp(const QString& path, QImage picture)
+// the game reads; 72 dpi is what our pictures have always declared, and a
+// sharper one is as many times as dense.
+void write_bmp(const QString& path, QImage picture, int scale)
 {
-    constexpr int dots_per_metre = 2835;
+    const int dots_per_metre = 2835 * scale;
     picture.setDotsPerMeterX(dots_per_metre);
     picture.setDotsPerMeterY(dots_per_metre);
     write_image(path, picture, "BMP");
@@ -49,10 +51,10 @@ void write_bmp(const QString& path, QImage picture)
 
 void write_all_assets(const QString& data_dir, const QString& icon_dir)
 {
-    const QString picture_dir = data_dir + QStringLiteral("/bmp");
-    make_folder(picture_dir);
+    make_folder(data_dir + QStringLiteral("/bmp"));
     for (int number = 1; number <= picture_count; ++number)
-        write_bmp(QStringLiteral("%1/%2.bmp").arg(picture_dir).arg(number), draw_numbered_picture(number));
+        for (const int scale : {1, media::sharp_scale})
+            write_bmp(data_dir + '/' + media::picture_path(number, scale), draw_numbered_picture(number, scale), scale);
 
     write_file(data_dir + QStringLiteral("/sh-hit1.wav"), encode_wav(synthesize_hit(low_hit())));
     write_file(data_dir + QStringLiteral("/sh-hit2.wav"), encode_wav(synthesize_hit(high_hit())));

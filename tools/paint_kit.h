@@ -6,15 +6,30 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 
 namespace assets {
 
 inline constexpr int picture_width = 265;
 inline constexpr int picture_height = 201;
+inline constexpr QRectF picture_area(0, 0, picture_width, picture_height);
 
-// An opaque picture-sized canvas.
-QImage blank_picture();
+// A white, opaque canvas `scale` times a picture's size, whose painter draws
+// in the picture's own coordinates, antialiased: the same shapes give every size.
+class Canvas {
+public:
+    explicit Canvas(int scale);
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    QPainter& painter() { return painter_; }
+    QImage finish();
+
+private:
+    QImage image_;
+    QPainter painter_;
+};
 
 // IPAPGothic when installed, else empty: the caller must refuse to draw
 // rather than ship boxes for text or another face's shapes.

@@ -45,25 +45,23 @@ void speech_bubble(QPainter& painter, const QRectF& box, QPointF tail, const QSt
     fill_outlined(painter, text_path(text, 15, box.center()), ink, {ink, 0.4});
 }
 
-QImage keep_going()
+QImage keep_going(int scale)
 {
-    QImage image = blank_picture();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(image.rect(), QColor(196, 206, 222));
+    Canvas canvas(scale);
+    QPainter& painter = canvas.painter();
+    painter.fillRect(picture_area, QColor(196, 206, 222));
     floor_strip(painter, QColor(150, 156, 170));
     robot_at(painter, {196, 188}, 0.8, 0, {});
     speech_bubble(painter, QRectF(14, 98, 112, 34), {150, 120}, QStringLiteral("へっちゃら〜"));
     draw_caption(painter, QStringLiteral("もっと連打！"), 28, {120, 36}, QColor(90, 160, 240), {ink, 4});
     draw_rating(painter, {66, 160}, 1);
-    return image;
+    return canvas.finish();
 }
 
-QImage good()
+QImage good(int scale)
 {
-    QImage image = blank_picture();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(scale);
+    QPainter& painter = canvas.painter();
     draw_rays(painter, {200, 120}, 20, QColor(255, 236, 170), QColor(255, 222, 140));
     floor_strip(painter, QColor(200, 160, 110));
     robot_at(painter, {196, 188}, 0.8, 4, {5, RobotPose::rest});
@@ -74,14 +72,13 @@ QImage good()
     warm.setColorAt(1, QColor(250, 120, 30));
     draw_caption(painter, QStringLiteral("なかなか！"), 34, {96, 44}, warm, {QColor(120, 40, 10), 5});
     draw_rating(painter, {80, 116}, 2);
-    return image;
+    return canvas.finish();
 }
 
-QImage great()
+QImage great(int scale)
 {
-    QImage image = blank_picture();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(scale);
+    QPainter& painter = canvas.painter();
     draw_rays(painter, {132, 80}, 28, QColor(255, 120, 40), QColor(255, 170, 60));
     floor_strip(painter, QColor(150, 80, 60));
     robot_at(painter, {200, 188}, 0.8, 0, {max_wear, RobotPose::rest});
@@ -93,7 +90,7 @@ QImage great()
     gold.setColorAt(1, QColor(240, 140, 20));
     draw_caption(painter, QStringLiteral("すごい！"), 46, {88, 62}, gold, {QColor(150, 20, 20), 6});
     draw_rating(painter, {88, 124}, 3);
-    return image;
+    return canvas.finish();
 }
 
 void banner(QPainter& painter, const QRectF& box, const QString& text)
@@ -114,20 +111,19 @@ void banner(QPainter& painter, const QRectF& box, const QString& text)
     fill_outlined(painter, text_path(text, 22, box.center()), QColor(255, 235, 120), {QColor(90, 10, 20), 3});
 }
 
-QImage perfect()
+QImage perfect(int scale)
 {
-    QImage image = blank_picture();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(scale);
+    QPainter& painter = canvas.painter();
     QLinearGradient night(0, 0, 0, picture_height);
     night.setColorAt(0, QColor(15, 15, 55));
     night.setColorAt(1, QColor(70, 30, 110));
-    painter.fillRect(image.rect(), night);
+    painter.fillRect(picture_area, night);
     draw_firework(painter, {36, 64}, 30, QColor(255, 90, 110));
     draw_firework(painter, {228, 62}, 32, QColor(90, 200, 255));
     draw_firework(painter, {206, 140}, 22, QColor(255, 220, 80));
     draw_firework(painter, {56, 138}, 22, QColor(140, 255, 140));
-    draw_confetti(painter, QRectF(0, 0, picture_width, picture_height), 70);
+    draw_confetti(painter, picture_area, 70);
     draw_trophy(painter, {132, 160}, 96);
 
     QLinearGradient rainbow(40, 0, 225, 0);
@@ -137,22 +133,22 @@ QImage perfect()
     rainbow.setColorAt(1, QColor(120, 190, 255));
     draw_caption(painter, QStringLiteral("パーフェクト！"), 30, {132, 26}, rainbow, {Qt::white, 5});
     banner(painter, QRectF(72, 164, 121, 28), QStringLiteral("200連打"));
-    return image;
+    return canvas.finish();
 }
 
 } // namespace
 
-QImage draw_result_picture(Verdict verdict)
+QImage draw_result_picture(Verdict verdict, int scale)
 {
     switch (verdict) {
     case Verdict::keep_going:
-        return keep_going();
+        return keep_going(scale);
     case Verdict::good:
-        return good();
+        return good(scale);
     case Verdict::great:
-        return great();
+        return great(scale);
     case Verdict::perfect:
-        return perfect();
+        return perfect(scale);
     }
     return {};
 }

@@ -73,8 +73,9 @@ void shadow(QPainter& painter, qreal x)
 
 // Qt fills a radial gradient with vector code of each CPU's own (on ARM an
 // estimated square root), which moved pixels by one between machines; this
-// glow is worked out here in plain doubles and laid on as a picture.
-QImage glow()
+// glow is worked out here in plain doubles, for each device pixel, and laid
+// on as a picture.
+QImage glow(int scale)
 {
     struct Stop {
         double at;
@@ -82,12 +83,12 @@ QImage glow()
     };
     constexpr std::array<Stop, 3> stops{{{0, {230, 255, 255, 230}}, {0.5, {90, 255, 250, 200}}, {1, {0, 255, 250, 200}}}};
     constexpr double radius = 150;
-    QImage layer(picture_width, picture_height, QImage::Format_ARGB32_Premultiplied);
+    QImage layer(picture_width * scale, picture_height * scale, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < layer.height(); ++y) {
         auto* const row = reinterpret_cast<QRgb*>(layer.scanLine(y));
         for (int x = 0; x < layer.width(); ++x) {
-            const double dx = x + 0.5 - impact_point.x();
-            const double dy = y + 0.5 - impact_point.y();
+            const double dx = (x + 0.5) / scale - impact_point.x();
+            const double dy = (y + 0.5) / scale - impact_point.y();
             const double t = std::min(1.0, std::sqrt(dx * dx + dy * dy) / radius);
             const Stop& from = stops[t < stops[1].at ? 0 : 1];
             const Stop& to = stops[t < stops[1].at ? 1 : 2];
@@ -102,9 +103,12 @@ QImage glow()
     return layer;
 }
 
-void flash(QPainter& painter)
+void flash(QPainter& painter, int scale)
 {
-    painter.drawImage(0, 0, glow());
+    painter.save();
+    painter.resetTransform(); // one layer pixel to one device pixel
+    painter.drawImage(0, 0, glow(scale));
+    painter.restore();
 
     painter.setPen(QPen(QColor(255, 255, 255, 200), 2, Qt::SolidLine, Qt::RoundCap));
     for (int i = 0; i < 18; ++i) {
@@ -179,16 +183,15 @@ void stage_badge(QPainter& painter, int stage)
 
 } // namespace
 
-QImage draw_stage_picture(int stage, StageFrame frame)
+QImage draw_stage_picture(int stage, StageFrame frame, int scale)
 {
-    QImage image = blank_picture();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(scale);
+    QPainter& painter = canvas.painter();
     backdrop(painter, sky_of(stage));
 
     const bool impact = frame == StageFrame::impact;
     if (impact)
-        flash(painter);
+        flash(painter, scale);
     const qreal x = robot_spot.x() + (impact ? 16 : 0);
     shadow(painter, x);
     painter.save();
@@ -205,7 +208,7 @@ QImage draw_stage_picture(int stage, StageFrame frame)
         blow_word(painter, stage);
     }
     stage_badge(painter, stage);
-    return image;
+    return canvas.finish();
 }
 
 } // namespace assets

@@ -43,11 +43,10 @@ void space_key(QPainter& painter)
 
 } // namespace
 
-QImage draw_title_picture()
+QImage draw_title_picture(int scale)
 {
-    QImage image = blank_picture();
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    Canvas canvas(scale);
+    QPainter& painter = canvas.painter();
     draw_rays(painter, QPointF(132, 60), 24, QColor(40, 110, 210), QColor(70, 150, 235));
 
     painter.save();
@@ -64,7 +63,7 @@ QImage draw_title_picture()
     hot.setColorAt(0, QColor(255, 235, 90));
     hot.setColorAt(1, QColor(255, 120, 40));
     draw_caption(painter, QStringLiteral("スペースキーを連打！"), 21, QPointF(132, 178), hot, {QColor(140, 20, 30), 5});
-    return image;
+    return canvas.finish();
 }
 
 } // namespace assets

@@ -5,10 +5,12 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -374,6 +376,31 @@ void EndToEndTest::text_drawn_at_the_screens_resolution()
     // The caption itself, not something over it.
     QCOMPARE(seen.pixel(caption.topLeft() + QPoint(2, 2)), reference.pixel(layout::caption.topLeft() + QPoint(1, 1)));
     QVERIFY2(seen.copy(caption) != enlarged.copy(caption), "the caption is the 100% one enlarged");
+
+    // Found in a capture a pixel wider all round: at 150% its own area's began a device pixel early.
+    const QImage around = desktop_->screen(desktop_->window().adjusted(-1, -1, 1, 1));
+    QPoint at;
+    while (at.x() < 4 && around.pixel(at) != reference.pixel(0, 0))
+        at += QPoint(1, 1);
+    const QImage window = around.copy(QRect(at, (QSizeF(layout::window_size) * scale_).toSize()));
+    // 2 device pixels of edge on each side, every one its pixel touches, then the caption or client area.
+    for (int y = 0; y < window.height(); ++y)
+        for (int x = 0; x < window.width(); ++x)
+            if (const int depth = std::min({x, y, window.width() - 1 - x, window.height() - 1 - y}); depth <= 2)
+                QVERIFY2(window.pixel(x, y) == reference.pixel(depth < 2 ? QPoint() : QPoint(std::clamp(int(x / scale_), 1, 296),
+                                                                                            std::clamp(int(y / scale_), 1, 405))),
+                         qPrintable(QStringLiteral("at %1,%2 of the window").arg(x).arg(y)));
+    // The sharp title picture as Qt's painter draws it smoothly: pixel for pixel at 200%.
+    const QRect box((layout::client_area.topLeft() + layout::Picture2.topLeft()) * scale_,
+                    QSize(int(layout::Picture2.width() * scale_), int(layout::Picture2.height() * scale_)));
+    QImage sharp(ZUMBREL_DATA_DIR "/bmp/25@2x.bmp"), expected(box.size(), QImage::Format_RGB32);
+    sharp.setDevicePixelRatio(2);
+    expected.setDevicePixelRatio(scale_);
+    QPainter painter(&expected);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(0, 0, sharp);
+    painter.end();
+    QVERIFY2(window.copy(box) == expected, "the picture box is not the sharp title picture drawn for the screen");
 }
 
 // By its desktop entry, so the dock shows the game's own icon and name.

@@ -13,6 +13,8 @@ private slots:
     void path_of_a_number_data();
     void path_of_a_number();
     void loads_the_file_afresh_each_time();
+    void sharp_picture_where_it_helps_data();
+    void sharp_picture_where_it_helps();
     void damaged_picture_data();
     void damaged_picture();
 };
@@ -37,14 +39,50 @@ void PictureFileTest::path_of_a_number()
 void PictureFileTest::loads_the_file_afresh_each_time()
 {
     const PictureFolder folder;
-    const QImage first = media::load_picture(7);
+    const QImage first = media::load_picture(7, 1);
     QCOMPARE(first.size(), QSize(265, 201));
     QCOMPARE(first.pixel(0, 0), PictureFolder::colour_picture(7).pixel(0, 0));
 
     // Replacing the file between two loads must show the new one: no cache.
     QFile::remove("bmp/7.bmp");
     QFile::copy("bmp/8.bmp", "bmp/7.bmp");
-    QCOMPARE(media::load_picture(7).pixel(0, 0), PictureFolder::colour_picture(8).pixel(0, 0));
+    QCOMPARE(media::load_picture(7, 1).pixel(0, 0), PictureFolder::colour_picture(8).pixel(0, 0));
+}
+
+void PictureFileTest::sharp_picture_where_it_helps_data()
+{
+    // What bmp/7@2x.bmp is; the scale of the picture shown, 0 for a report on it.
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QString>("sharp");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("1, present") << 1.0 << "good" << 1;
+    QTest::newRow("1, missing") << 1.0 << "none" << 1;
+    QTest::newRow("1, damaged") << 1.0 << "cut" << 1;
+    QTest::newRow("1.5, present") << 1.5 << "good" << 2;
+    QTest::newRow("1.5, missing") << 1.5 << "none" << 1;
+    QTest::newRow("1.5, damaged") << 1.5 << "cut" << 0;
+    QTest::newRow("2, present") << 2.0 << "good" << 2;
+    QTest::newRow("2, missing") << 2.0 << "none" << 1;
+    QTest::newRow("2, damaged") << 2.0 << "cut" << 0;
+    QTest::newRow("2, a folder") << 2.0 << "folder" << 0;
+}
+
+void PictureFileTest::sharp_picture_where_it_helps()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(QString, sharp);
+    QFETCH(int, shown);
+    const PictureFolder folder;
+    QImage picture = PictureFolder::colour_picture(8).scaled(530, 402);
+    QVERIFY(sharp == "none" || (sharp == "folder" ? QDir().mkdir("bmp/7@2x.bmp") : picture.save("bmp/7@2x.bmp", "BMP")));
+    QVERIFY(sharp != "cut" || QFile::resize("bmp/7@2x.bmp", 30));
+    picture.setDevicePixelRatio(2);
+    try { // compared with its device pixel ratio; a picture loaded where a report is due is never null
+        QCOMPARE(media::load_picture(7, ratio), shown == 2 ? picture : shown == 1 ? PictureFolder::colour_picture(7) : QImage());
+    } catch (const media::PictureLoadError& error) {
+        QCOMPARE(shown, 0);
+        QCOMPARE(error.asked(), QString("bmp/7@2x.bmp"));
+    }
 }
 
 void PictureFileTest::damaged_picture_data()
@@ -60,7 +98,7 @@ void PictureFileTest::damaged_picture()
 {
     QFETCH(int, damage);
     const PictureDamage& spoil = picture_damages()[std::size_t(damage)];
-    const DataCopy data(ZUMBREL_DATA_DIR);
+    const DataCopy data(ZUMBREL_DATA_DIR, QStringLiteral("3.bmp"));
     QVERIFY(data.isValid());
     const CurrentDir inside(data.path());
     QFile game_picture("bmp/3.bmp");
@@ -73,7 +111,7 @@ void PictureFileTest::damaged_picture()
     if (spoil.needs_unprivileged_reader && QFile("bmp/3.bmp").open(QIODevice::ReadOnly))
         QSKIP("this thread can still read a file without read permission");
     try {
-        const QImage shown = media::load_picture(3);
+        const QImage shown = media::load_picture(3, 1);
         QVERIFY2(!*spoil.reason, "a damaged picture loaded");
         // What shows is what the decoder alone makes of the bytes.
         QCOMPARE(shown, QImage::fromData(spoil.spoil(good), "BMP"));

@@ -46,7 +46,7 @@ data=/usr/share/games/zumbrel
 expected=(/usr/games/zumbrel /usr/lib/games/zumbrel/zumbrel /usr/lib/games/zumbrel/zumbrel-sound.so "$data/sh-hit1.wav" "$data/sh-hit2.wav"
   "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml"
   /usr/share/doc/zumbrel/copyright /usr/share/doc/zumbrel/changelog.gz /usr/share/man/man6/zumbrel.6.gz)
-for number in $(seq 25); do expected+=("$data/bmp/$number.bmp"); done
+for number in $(seq 25); do expected+=("$data/bmp/$number.bmp" "$data/bmp/$number@2x.bmp"); done
 for size in 16 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x$size/apps/$app_id.png"); done
 missing=()
 for file in "${expected[@]}"; do

@@ -10,9 +10,9 @@ namespace {
 constexpr QFile::Permissions open_folder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
     | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 
-bool copy_files(const QDir& from, const QString& to)
+bool copy_files(const QDir& from, const QString& to, const QString& names = QStringLiteral("*"))
 {
-    for (const QString& name : from.entryList(QDir::Files))
+    for (const QString& name : from.entryList({names}, QDir::Files))
         if (!QFile::copy(from.filePath(name), to + '/' + name))
             return false;
     return true;
@@ -20,12 +20,12 @@ bool copy_files(const QDir& from, const QString& to)
 
 } // namespace
 
-DataCopy::DataCopy(const QString& source)
+DataCopy::DataCopy(const QString& source, const QString& pictures)
 {
     const QString bmp = dir_.filePath("bmp");
     valid_ = dir_.isValid() && QFile::setPermissions(dir_.path(), open_folder) && QDir().mkdir(bmp)
         && QFile::setPermissions(bmp, open_folder) && copy_files(QDir(source), dir_.path())
-        && copy_files(QDir(source + "/bmp"), bmp);
+        && copy_files(QDir(source + "/bmp"), bmp, pictures);
 }
 
 void write_file(const QString& path, const QByteArray& bytes)

@@ -8,7 +8,7 @@
 // user is stopped only by what a test does to a file.
 class DataCopy {
 public:
-    explicit DataCopy(const QString& source);
+    explicit DataCopy(const QString& source, const QString& pictures = QStringLiteral("*")); // those of bmp/ copied
     DataCopy(const DataCopy&) = delete;
     DataCopy& operator=(const DataCopy&) = delete;
 

@@ -33,7 +33,7 @@ const QString generator = QStringLiteral(ZUMBREL_MAKE_ASSETS);
 const QString build_dir = QStringLiteral(ZUMBREL_BUILD_DIR);
 // In sha256sum's format, relative to the build folder, so CI can check a cross
 // build with sha256sum -c; remade after a change to the art on purpose with
-//   cd build && sha256sum data/*.wav data/bmp/{1..25}.bmp icons/*.png > ../tests/tools/asset_sums.txt
+//   cd build && sha256sum data/*.wav data/bmp/{1..25}.bmp data/bmp/{1..25}@2x.bmp icons/*.png > ../tests/tools/asset_sums.txt
 const QString sums_list = QStringLiteral(ZUMBREL_ASSET_SUMS);
 
 QByteArray contents(const QString& path)
@@ -42,9 +42,9 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString picture_path(int number)
+QString picture_path(int number, int scale = 1)
 {
-    return QStringLiteral("%1/bmp/%2.bmp").arg(data_dir).arg(number);
+    return QStringLiteral("%1/bmp/%2%3.bmp").arg(data_dir).arg(number).arg(scale == 1 ? "" : "@2x");
 }
 
 QImage picture(int number)
@@ -57,7 +57,7 @@ QStringList data_files()
 {
     QStringList files{QStringLiteral("sh-hit1.wav"), QStringLiteral("sh-hit2.wav")};
     for (int number = 1; number <= picture_count; ++number)
-        files << QStringLiteral("bmp/%1.bmp").arg(number);
+        files << QStringLiteral("bmp/%1.bmp").arg(number) << QStringLiteral("bmp/%1@2x.bmp").arg(number);
     return files;
 }
 
@@ -106,33 +106,36 @@ private slots:
     void picture_has_the_game_format_data()
     {
         QTest::addColumn<int>("number");
+        QTest::addColumn<int>("scale");
         for (int number = 1; number <= picture_count; ++number)
-            QTest::addRow("%d.bmp", number) << number;
+            for (const int scale : {1, 2})
+                QTest::addRow("%d.bmp at %dx", number, scale) << number << scale;
     }
 
     void picture_has_the_game_format()
     {
         QFETCH(int, number);
-        const QByteArray bytes = contents(picture_path(number));
+        QFETCH(int, scale);
+        const QByteArray bytes = contents(picture_path(number, scale));
         constexpr int headers_size = 54;
-        constexpr int rows_size = (picture_width * 3 + 3) / 4 * 4 * picture_height;
+        const int rows_size = (picture_width * scale * 3 + 3) / 4 * 4 * picture_height * scale;
         QVERIFY2(bytes.size() >= headers_size && bytes.startsWith("BM"), "missing or not a BMP");
         // Read apart from Qt, as the game's loader reads the header itself before Qt decodes the rows.
         const char* const header = bytes.constData();
         QCOMPARE(qFromLittleEndian<quint32>(header + 2), quint32(bytes.size()));
         QCOMPARE(qFromLittleEndian<quint32>(header + 10), quint32{headers_size});
         QCOMPARE(qFromLittleEndian<quint32>(header + 14), 40u); // BITMAPINFOHEADER
-        QCOMPARE(qFromLittleEndian<qint32>(header + 18), picture_width);
-        QCOMPARE(qFromLittleEndian<qint32>(header + 22), picture_height); // positive: rows run bottom to top
+        QCOMPARE(qFromLittleEndian<qint32>(header + 18), picture_width * scale);
+        QCOMPARE(qFromLittleEndian<qint32>(header + 22), picture_height * scale); // positive: rows run bottom to top
         QCOMPARE(qFromLittleEndian<quint16>(header + 26), 1); // planes
         QCOMPARE(qFromLittleEndian<quint16>(header + 28), 24);
         QCOMPARE(qFromLittleEndian<quint32>(header + 30), 0u); // uncompressed
-        QCOMPARE(qFromLittleEndian<quint32>(header + 34), quint32{rows_size});
-        QCOMPARE(qFromLittleEndian<quint32>(header + 38), 2835u); // 72 dpi, as the pictures always declared
-        QCOMPARE(qFromLittleEndian<quint32>(header + 42), 2835u);
+        QCOMPARE(qFromLittleEndian<quint32>(header + 34), quint32(rows_size));
+        QCOMPARE(qFromLittleEndian<quint32>(header + 38), 2835u * scale); // 72 dpi at 1x, as the pictures always declared
+        QCOMPARE(qFromLittleEndian<quint32>(header + 42), 2835u * scale);
         QCOMPARE(bytes.size(), headers_size + rows_size);
 
-        QImageReader reader(picture_path(number), "BMP");
+        QImageReader reader(picture_path(number, scale), "BMP");
         QVERIFY2(!reader.read().isNull(), qPrintable(reader.errorString()));
     }
 
