@@ -12,12 +12,13 @@
 //   zumbrel_audio_buffer_bench [rounds] [quiet|busy] [SET-UP ...]
 // A set-up is "game", the game's output as the program opens it, or
 // FRAMES[@RATE], with +pulse=MS for PulseAudio asked to hold that much and
-// +rt for the thread that mixes made real-time (as root); 441@44100 is the
+// +raised for the mixing thread raised as the game raises it; "game+plain" is
+// the game's output with its mixing thread left as it is; 441@44100 is the
 // game's old output.
-#include "bench/monitor_recording.h"
-#include "bench/recording_analysis.h"
-#include "bench/sound_server.h"
-#include "bench/summary.h"
+#include "monitor_recording.h"
+#include "recording_analysis.h"
+#include "sound_server.h"
+#include "summary.h"
 #include "child_process.h"
 #include "media/sdl_backend.h"
 #include "media/sound_output.h"
@@ -33,12 +34,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
-#include <pthread.h>
-#include <sched.h>
 #include <random>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -57,8 +55,6 @@ struct SetUp {
     media::OutputFormat format;
     // PULSE_LATENCY_MSEC, or none.
     std::string pulse_ms;
-    // The thread that mixes made real-time, as rtkit would on a desktop.
-    bool realtime = false;
 };
 
 struct Round {
@@ -71,13 +67,13 @@ struct Round {
 
 SetUp parse(const std::string& text)
 {
-    if (text == "game") {
+    if (text.starts_with("game")) {
         media::set_sound_server_latency();
-        return {text, {}, std::getenv(media::pulseaudio_latency_variable)};
+        return {text, {.raised = text != "game+plain"}, std::getenv(media::pulseaudio_latency_variable)};
     }
     const auto at = text.find('@');
-    SetUp s{text, {at == std::string::npos ? sink_rate : std::atoi(text.c_str() + at + 1), std::atoi(text.c_str())},
-            {}, text.find("+rt") != std::string::npos};
+    SetUp s{text, {at == std::string::npos ? sink_rate : std::atoi(text.c_str() + at + 1), std::atoi(text.c_str()),
+                   text.find("+raised") != std::string::npos}};
     if (const auto pulse = text.find("+pulse="); pulse != std::string::npos)
         s.pulse_ms = std::to_string(std::atoi(text.c_str() + pulse + 7));
     return s;
@@ -87,7 +83,6 @@ SetUp parse(const std::string& text)
 // in which the hit begins after silence is SDL's part of the wait done.
 struct Tone {
     int rate = 0;
-    bool raise = false;
     double phase = 0;
     bool right_was_silent = true;
     std::vector<Clock::time_point> hits_mixed{};
@@ -96,10 +91,6 @@ struct Tone {
 void SDLCALL play_tone(void* user, Uint8* stream, int bytes)
 {
     auto& tone = *static_cast<Tone*>(user);
-    if (std::exchange(tone.raise, false)) {
-        const sched_param lowest{sched_get_priority_min(SCHED_RR)};
-        pthread_setschedparam(pthread_self(), SCHED_RR, &lowest);
-    }
     auto* const samples = reinterpret_cast<Sint16*>(stream);
     const double step = 2 * std::numbers::pi * tone_hz / tone.rate;
     bool right_silent = true;
@@ -129,7 +120,7 @@ Round play_round(const SoundServer& server, const SetUp& s, const std::vector<st
     std::this_thread::sleep_for(std::chrono::seconds(1));
 
     MonitorRecording recording(server);
-    Tone tone{s.format.rate, s.realtime};
+    Tone tone{s.format.rate};
     tone.hits_mixed.reserve(hits_per_round + 16);
     Mix_SetPostMix(play_tone, &tone);
     std::mt19937 random(std::random_device{}());

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
+#include <sched.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -48,6 +50,7 @@ public:
         sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
         removed_ = false;
         mixed_at_.store(Clock::now().time_since_epoch().count());
+        raise_mixing_thread_.store(format_.raised);
         // Allowing no changes makes SDL convert for the sound server, so the
         // sounds are converted once, as they load, and fit an output opened again.
         if (!start_driver()
@@ -105,6 +108,11 @@ private:
     {
         auto& backend = *static_cast<SdlBackend*>(data);
         backend.mixed_at_.store(Clock::now().time_since_epoch().count());
+        // SDL's own thread with some drivers, the sound library's with others:
+        // raised from here, it is raised with all. SDL asks the system for it,
+        // or rtkit where the system refuses, as a desktop's user.
+        if (backend.raise_mixing_thread_.exchange(false))
+            SDL_LinuxSetThreadPriorityAndPolicy(gettid(), SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_OTHER);
     }
 
     // SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it
@@ -148,6 +156,7 @@ private:
     std::vector<std::unique_ptr<Mix_Chunk, FreeChunk>> chunks_;
     // Set from the thread that mixes.
     std::atomic<Clock::rep> mixed_at_{0};
+    std::atomic<bool> raise_mixing_thread_{false};
 };
 
 } // namespace

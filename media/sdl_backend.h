@@ -14,6 +14,9 @@ struct OutputFormat {
     // A hit waits for the next buffer to be mixed, and PipeWire runs its graph
     // at the buffer's length, so the buffer sets most of the latency.
     int frames = 128;
+    // The thread that mixes asks to run before other programs' threads: a
+    // busy machine kept it from mixing in time.
+    bool raised = true;
 };
 
 // SDL2_mixer's output. SDL's mixer is process-wide: one at a time.
