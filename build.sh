@@ -15,7 +15,7 @@ play_packages=(
   fonts-ipafont-gothic
 )
 test_packages=(
-  xvfb xdotool xfwm4 libxcb-xtest0-dev libxcb-damage0-dev
+  xvfb xfwm4 libxcb-xtest0-dev libxcb-damage0-dev libxkbcommon-dev
   sway weston
   build-essential dpkg-dev debhelper desktop-file-utils appstream libglib2.0-bin lintian
   pulseaudio pulseaudio-utils pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
@@ -54,9 +54,10 @@ case "${1:-}" in
     install_missing "${play_packages[@]}" "${test_packages[@]}"
     ;;
   screenshot)
-    install_missing "${play_packages[@]}" xvfb xauth xdotool imagemagick
-    build
-    tools/screenshot.sh build/zumbrel build/data docs/screenshot.png
+    install_missing "${play_packages[@]}" xvfb libxcb-xtest0-dev libxcb-damage0-dev libxkbcommon-dev
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
+    cmake --build build -j"$(nproc)" --target zumbrel zumbrel_sound_module zumbrel_assets zumbrel_x_window
+    tools/screenshot.sh build/zumbrel build/data docs/screenshot.png build/tests/support/zumbrel_x_window
     ;;
   tests-built | test)
     install_missing "${play_packages[@]}" "${test_packages[@]}"

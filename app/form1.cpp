@@ -60,18 +60,18 @@ Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report)
 
     const QColor red(255, 0, 0);
     const QFont status_font = japanese_font(12, true); // 9 pt at 96 dpi
-    lay_out(Label1, {layout::Label1, japanese_font(96, false), QColor(0, 255, 0), {}});
-    lay_out(Label2, {layout::Label2, japanese_font(16, true), red, {}});
-    lay_out(Label8, {layout::Label8, {}, {}, {}});
-    lay_out(Label9, {layout::Label9, {}, {}, {}});
+    lay_out(Label1, {layout::Label1.rect, japanese_font(96, false), QColor(0, 255, 0), {}});
+    lay_out(Label2, {layout::Label2.rect, japanese_font(16, true), red, {}});
+    lay_out(Label8, {layout::Label8.rect, {}, {}, {}});
+    lay_out(Label9, {layout::Label9.rect, {}, {}, {}});
     Label9.setWordWrap(true);
-    lay_out(Label3, {layout::Label3, {}, red, Qt::white});
-    lay_out(Label4, {layout::Label4, status_font, {}, {}});
-    lay_out(Label6, {layout::Label6, status_font, {}, {}});
-    lay_out(残り時, {layout::残り時, status_font, {}, {}});
-    lay_out(連打回, {layout::連打回, status_font, {}, {}});
+    lay_out(Label3, {layout::Label3.rect, {}, red, Qt::white});
+    lay_out(Label4, {layout::Label4.rect, status_font, {}, {}});
+    lay_out(Label6, {layout::Label6.rect, status_font, {}, {}});
+    lay_out(残り時, {layout::残り時.rect, status_font, {}, {}});
+    lay_out(連打回, {layout::連打回.rect, status_font, {}, {}});
 
-    start_btn.setGeometry(layout::start_btn);
+    start_btn.setGeometry(layout::start_btn.rect);
     start_btn.setFont(japanese_font(19, true)); // 14.25 pt at 96 dpi
     start_btn.setFocusPolicy(Qt::StrongFocus);
     setTabOrder(&Picture2, &start_btn);
@@ -81,13 +81,15 @@ Form1::Form1(media::SoundDevice& sounds, FatalReport fatal_report)
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(1000);
 
-    const std::pair<QObject*, const char*> controls[]{
-        {&Shape4, "Shape4"}, {&Label1, "Label1"}, {&Label2, "Label2"}, {&Shape1, "Shape1"},
-        {&Label8, "Label8"}, {&Shape2, "Shape2"}, {&Shape3, "Shape3"}, {&Label9, "Label9"},
-        {&Label3, "Label3"}, {&Label4, "Label4"}, {&Label6, "Label6"}, {&残り時, "残り時"},
-        {&連打回, "連打回"}, {&Picture2, "Picture2"}, {&start_btn, "start_btn"}, {&Timer1, "Timer1"}};
-    for (const auto& [control, name] : controls)
-        control->setObjectName(QString::fromUtf8(name));
+    const std::pair<QWidget*, layout::Control> controls[]{
+        {&Shape4, layout::Shape4}, {&Label1, layout::Label1},     {&Label2, layout::Label2},
+        {&Shape1, layout::Shape1}, {&Label8, layout::Label8},     {&Shape2, layout::Shape2},
+        {&Shape3, layout::Shape3}, {&Label9, layout::Label9},     {&Label3, layout::Label3},
+        {&Label4, layout::Label4}, {&Label6, layout::Label6},     {&残り時, layout::残り時},
+        {&連打回, layout::連打回}, {&Picture2, layout::Picture2}, {&start_btn, layout::start_btn}};
+    for (const auto& [control, design] : controls)
+        control->setObjectName(QString::fromUtf8(design.name));
+    Timer1.setObjectName(QStringLiteral("Timer1"));
 
     connect(&start_btn, &QPushButton::clicked, this, &Form1::start_btn_Click);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);

@@ -67,20 +67,20 @@ private:
     // The controls' design-time geometry is within the client area.
     QWidget client_area_{this};
     // Bottom-most first: later siblings are drawn over earlier ones.
-    Shape Shape4{&client_area_, layout::Shape4, {Qt::white, true}};
+    Shape Shape4{&client_area_, layout::Shape4.rect, {Qt::white, true}};
     QLabel Label1{QStringLiteral("Zum"), &client_area_};
     QLabel Label2{QStringLiteral("brel"), &client_area_};
-    Shape Shape1{&client_area_, layout::Shape1, {std::nullopt, true}};
+    Shape Shape1{&client_area_, layout::Shape1.rect, {std::nullopt, true}};
     QLabel Label8{QStringLiteral("ver 1.01"), &client_area_};
-    Shape Shape2{&client_area_, layout::Shape2, {std::nullopt, true}};
-    Shape Shape3{&client_area_, layout::Shape3, {QColor(0, 255, 0), false}};
+    Shape Shape2{&client_area_, layout::Shape2.rect, {std::nullopt, true}};
+    Shape Shape3{&client_area_, layout::Shape3.rect, {QColor(0, 255, 0), false}};
     QLabel Label9{QStringLiteral("Produce By Vashtel"), &client_area_};
     QLabel Label3{QStringLiteral("LIFEBAR"), &client_area_};
     QLabel Label4{QStringLiteral("0"), &client_area_};
     QLabel Label6{QStringLiteral("25"), &client_area_};
     QLabel 残り時{QStringLiteral("残り時間"), &client_area_};
     QLabel 連打回{QStringLiteral("連打回数"), &client_area_};
-    PictureBox Picture2{&client_area_, layout::Picture2};
+    PictureBox Picture2{&client_area_, layout::Picture2.rect};
     QPushButton start_btn{QStringLiteral("スタート"), &client_area_};
     // Over everything else, being created after it.
     WindowEdge edge_{this};

@@ -14,7 +14,7 @@
 namespace {
 
 // Where the game's window has its life bar.
-constexpr QRect strip = layout::Shape3.translated(layout::client_area.topLeft());
+constexpr QRect strip = layout::Shape3.rect.translated(layout::client_area.topLeft());
 
 class FloorWindow : public QWidget {
     Q_OBJECT
@@ -24,7 +24,7 @@ public:
     {
         setWindowTitle(QStringLiteral("Zumbrel floor"));
         setFixedSize(layout::window_size);
-        label_.move(layout::連打回.topLeft() + layout::client_area.topLeft());
+        label_.move(layout::連打回.rect.topLeft() + layout::client_area.topLeft());
     }
 
 protected:

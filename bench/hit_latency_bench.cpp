@@ -7,7 +7,7 @@
 //   zumbrel_hit_latency_bench [data-dir] [rounds]
 #include "bench/offscreen_game.h"
 #include "bench/page_cache.h"
-#include "bench/summary.h"
+#include "summary.h"
 #include "media/picture_file.h"
 #include "media/sdl_backend.h"
 #include "media/sound_output.h"

@@ -4,7 +4,7 @@
 // strip on each key press) side by side in the same Xvfb, a hit on each in
 // turn. Prints figures and the ratio to the floor; never judges them.
 //   zumbrel_key_to_pixels_bench [hits] [program] [data-dir]
-#include "bench/summary.h"
+#include "summary.h"
 #include "bench/x_game.h"
 
 #include <QTemporaryDir>
@@ -39,7 +39,7 @@ void start_round(XGame& game)
 
 // From the key press to the first drawing over the areas, and to the last
 // one that follows it within 20 ms.
-std::pair<double, double> hit(XGame& window, std::initializer_list<Area> areas)
+std::pair<double, double> hit(XGame& window, std::initializer_list<QRect> areas)
 {
     window.focus();
     settle(window, std::chrono::milliseconds(5));
@@ -68,11 +68,11 @@ int main(int argc, char** argv)
     QProcessEnvironment audio = QProcessEnvironment::systemEnvironment();
     audio.insert("SDL_AUDIODRIVER", "dummy");
     audio.insert("XDG_RUNTIME_DIR", runtime.path());
-    const Xvfb x;
+    const XSession x;
     XGame game(x, game_program(program, data_dir, audio));
     XGame floor(x, floor_program(audio));
-    game.move_to(0, 0);
-    floor.move_to(320, 0);
+    game.move_to({0, 0});
+    floor.move_to({320, 0});
     std::vector<double> first_drawing;
     std::vector<double> last_drawing;
     std::vector<double> floor_drawing;

@@ -1,6 +1,6 @@
 #include "bench/offscreen_game.h"
 
-#include "bench/summary.h"
+#include "summary.h"
 
 #include <QDeadlineTimer>
 #include <QTest>

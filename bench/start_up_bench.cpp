@@ -4,8 +4,8 @@
 // audio set-ups. Prints figures and their ratios to the floor; never judges
 // them. Needs pulseaudio and pulseaudio-utils.
 //   zumbrel_start_up_bench [starts] [program] [data-dir]
-#include "bench/sound_server.h"
-#include "bench/summary.h"
+#include "sound_server.h"
+#include "summary.h"
 #include "bench/x_game.h"
 
 #include <QTemporaryDir>
@@ -27,14 +27,14 @@ struct AudioSetUp {
     std::vector<double> floor_mapped{};
 };
 
-void start_game(const Xvfb& x, const std::string& program, const std::string& data_dir, AudioSetUp& s)
+void start_game(const XSession& x, const std::string& program, const std::string& data_dir, AudioSetUp& s)
 {
     const XGame game(x, game_program(program, data_dir, s.env));
     s.game_mapped.push_back(millis(game.until_mapped()));
     s.game_shown.push_back(millis(game.until_title_shown()));
 }
 
-void start_floor(const Xvfb& x, AudioSetUp& s)
+void start_floor(const XSession& x, AudioSetUp& s)
 {
     const XGame floor(x, floor_program(s.env));
     s.floor_mapped.push_back(millis(floor.until_mapped()));
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
         {"SDL_AUDIODRIVER=dummy", dummy},
     };
 
-    const Xvfb x;
+    const XSession x;
     for (int start = 0; start < starts; ++start)
         for (AudioSetUp& s : set_ups) {
             if (start % 2 == 0) {

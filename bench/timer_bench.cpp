@@ -3,7 +3,7 @@
 // second arrive from another thread. Prints figures; never judges them.
 //   zumbrel_timer_bench [data-dir] [runs]
 #include "bench/offscreen_game.h"
-#include "bench/summary.h"
+#include "summary.h"
 #include "media/sdl_backend.h"
 #include "media/sound_output.h"
 

@@ -2,8 +2,9 @@
 #include "app/form1.h"
 #include "app/caption_bar.h"
 #include "app/layout.h"
-#include "../support/picture_folder.h"
-#include "../support/recording_sound_device.h"
+#include "game_window.h"
+#include "picture_folder.h"
+#include "recording_sound_device.h"
 
 #include <QFontInfo>
 #include <QLabel>
@@ -17,15 +18,6 @@
 #include <memory>
 
 namespace {
-
-// Bottom-most first.
-const QList<QPair<QString, QRect>> controls{
-    {"Shape4", layout::Shape4}, {"Label1", layout::Label1},   {"Label2", layout::Label2},
-    {"Shape1", layout::Shape1}, {"Label8", layout::Label8},   {"Shape2", layout::Shape2},
-    {"Shape3", layout::Shape3}, {"Label9", layout::Label9},   {"Label3", layout::Label3},
-    {"Label4", layout::Label4}, {"Label6", layout::Label6},   {"残り時", layout::残り時},
-    {"連打回", layout::連打回}, {"Picture2", layout::Picture2}, {"start_btn", layout::start_btn},
-};
 
 // Notes each time the watched widget is drawn.
 class PaintLog : public QObject {
@@ -54,6 +46,17 @@ int contrast(const QImage& image, const QRect& area, QRgb bar)
         for (int x = area.left(); x <= area.right(); ++x)
             most = std::max(most, std::abs(qGray(image.pixel(x, y)) - qGray(bar)));
     return most;
+}
+
+bool is_kind(QWidget& widget, layout::Kind kind)
+{
+    switch (kind) {
+    case layout::Kind::shape: return qobject_cast<Shape*>(&widget) != nullptr;
+    case layout::Kind::label: return qobject_cast<QLabel*>(&widget) != nullptr;
+    case layout::Kind::picture: return qobject_cast<PictureBox*>(&widget) != nullptr;
+    case layout::Kind::button: return qobject_cast<QPushButton*>(&widget) != nullptr;
+    }
+    return false;
 }
 
 enum class CaptionState { active, inactive, hovered, pressed, hovered_then_left, pressed_then_left };
@@ -90,33 +93,18 @@ private slots:
     void missing_picture_mid_game_is_reported();
 
 private:
-    template <typename T> T& control(const QString& name);
-    void press_space();
+    Form1& form() { return window_->form(); }
+    template <typename T> T& control(const auto& which) { return window_->control<T>(which); }
     int shown_picture();
 
     std::unique_ptr<PictureFolder> pictures_;
     RecordingSoundDevice sounds_;
-    std::unique_ptr<Form1> form_;
-    QStringList reports_;
+    std::unique_ptr<GameWindow> window_;
 };
-
-template <typename T> T& Form1Test::control(const QString& name)
-{
-    T* const found = form_->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return *found;
-}
-
-void Form1Test::press_space()
-{
-    QWidget* const focus = QApplication::focusWidget() ? QApplication::focusWidget() : form_.get();
-    QTest::keyClick(focus, Qt::Key_Space);
-}
 
 int Form1Test::shown_picture()
 {
-    const QImage& shown = control<PictureBox>("Picture2").picture();
+    const QImage& shown = control<PictureBox>(layout::Picture2).picture();
     for (int n = 1; n <= 25; ++n)
         if (shown == PictureFolder::colour_picture(n))
             return n;
@@ -127,32 +115,29 @@ void Form1Test::init()
 {
     pictures_ = std::make_unique<PictureFolder>();
     sounds_.commands.clear();
-    reports_.clear();
-    form_ = std::make_unique<Form1>(sounds_, [this](const QString& message) { reports_ << message; });
-    form_->Form_Load();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    window_ = std::make_unique<GameWindow>(sounds_);
+    QVERIFY(window_->active());
 }
 
 void Form1Test::cleanup()
 {
-    form_.reset();
+    window_.reset();
     pictures_.reset();
 }
 
 void Form1Test::window_frame()
 {
-    QCOMPARE(form_->windowTitle(), QString("Zumbrel"));
-    QCOMPARE(form_->size(), layout::window_size);
-    QCOMPARE(form_->minimumSize(), form_->maximumSize());
-    const Qt::WindowFlags flags = form_->windowFlags();
+    QCOMPARE(form().windowTitle(), QString("Zumbrel"));
+    QCOMPARE(form().size(), layout::window_size);
+    QCOMPARE(form().minimumSize(), form().maximumSize());
+    const Qt::WindowFlags flags = form().windowFlags();
     QVERIFY(flags & Qt::FramelessWindowHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(control<QWidget>("Shape4").parentWidget()->geometry(), layout::client_area);
+    QCOMPARE(control<QWidget>(layout::Shape4).parentWidget()->geometry(), layout::client_area);
 
-    const QImage image = form_->grab().toImage();
+    const QImage image = form().grab().toImage();
     // An edge all round, in a colour of its own.
-    const QRgb edge = form_->palette().color(QPalette::Dark).rgb();
+    const QRgb edge = form().palette().color(QPalette::Dark).rgb();
     const QRect outline = image.rect();
     for (const QPoint at : {outline.topLeft(), outline.bottomRight(), QPoint(150, 0), QPoint(0, 200),
                             QPoint(outline.right(), 100), QPoint(150, outline.bottom())})
@@ -202,10 +187,10 @@ void Form1Test::caption_looks()
     QFETCH(int, least_box_shade);
     QFETCH(int, most_box_shade);
     if (dark) {
-        QPalette palette = form_->palette();
+        QPalette palette = form().palette();
         palette.setColor(QPalette::Window, QColor(36, 36, 36));
         palette.setColor(QPalette::WindowText, QColor(238, 238, 238));
-        form_->setPalette(palette);
+        form().setPalette(palette);
     }
     auto& caption = control<CaptionBar>("caption_bar");
     const QPoint in_box_off_cross = caption.close_box().center() - QPoint(6, 0);
@@ -218,7 +203,7 @@ void Form1Test::caption_looks()
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        QTRY_VERIFY(!form_->isActiveWindow());
+        QTRY_VERIFY(!form().isActiveWindow());
         QTRY_VERIFY2(paints.contains("drawn"), "the caption was not drawn again");
         caption.removeEventFilter(&log);
         break;
@@ -238,7 +223,7 @@ void Form1Test::caption_looks()
     case CaptionState::hovered_then_left:
         QTest::mouseMove(&caption, caption.rect().center());
         QTest::mouseMove(&caption, in_box_off_cross);
-        QTest::mouseMove(form_.get(), layout::client_area.center());
+        QTest::mouseMove(&form(), layout::client_area.center());
         break;
     case CaptionState::active:
         break;
@@ -250,7 +235,7 @@ void Form1Test::caption_looks()
     const QRgb bar = image.pixel(4, 4);
     QCOMPARE(qGray(bar) < 100, dark);
     // Shaded while active; flat, as the client area, while another window has the focus.
-    QCOMPARE(bar == form_->palette().color(QPalette::Window).rgb(), state == CaptionState::inactive);
+    QCOMPARE(bar == form().palette().color(QPalette::Window).rgb(), state == CaptionState::inactive);
     const int title = contrast(image, {97, 0, 100, caption.height() - 1}, bar);
     QVERIFY2(title >= least_title_contrast && title <= most_title_contrast, qPrintable(QString::number(title)));
     const int shade = qGray(bar) - qGray(image.pixel(in_box_off_cross));
@@ -283,20 +268,20 @@ void Form1Test::caption_closes_from_its_box_alone()
     QFETCH(Qt::MouseButton, released);
     QFETCH(bool, double_click);
     QFETCH(bool, closes);
-    auto* const caption = form_->findChild<CaptionBar*>();
+    auto* const caption = form().findChild<CaptionBar*>();
     const QPoint in_box = caption->close_box().center();
     const QPoint off_box(60, layout::caption_height / 2);
     if (double_click)
         QTest::mouseDClick(caption, pressed, {}, off_box);
     QTest::mousePress(caption, pressed, {}, press_in_box ? in_box : off_box);
     QTest::mouseRelease(caption, released, {}, release_in_box ? in_box : off_box);
-    QCOMPARE(form_->isVisible(), !closes);
-    QCOMPARE(form_->size(), layout::window_size);
-    QCOMPARE(form_->windowState(), Qt::WindowNoState);
+    QCOMPARE(form().isVisible(), !closes);
+    QCOMPARE(form().size(), layout::window_size);
+    QCOMPARE(form().windowState(), Qt::WindowNoState);
     QCOMPARE(sounds_.commands.back(), std::string(closes ? "close p2" : "open sh-hit2.wav alias p2"));
     // The keys still go where they went, whatever the caption saw.
     if (!closes)
-        QCOMPARE(QApplication::focusWidget(), form_->findChild<QWidget*>("Picture2"));
+        QCOMPARE(QApplication::focusWidget(), &control<QWidget>(layout::Picture2));
 }
 
 // The sound libraries load from the hook; run inside the expose, they would
@@ -333,22 +318,24 @@ void Form1Test::frame_requests_are_undone_data()
 void Form1Test::frame_requests_are_undone()
 {
     QFETCH(std::function<void(Form1&)>, request);
-    request(*form_);
-    QTRY_COMPARE(form_->windowState(), Qt::WindowNoState);
-    QTRY_COMPARE(form_->size(), layout::window_size);
-    QTRY_COMPARE(form_->windowHandle()->size(), layout::window_size);
+    request(form());
+    QTRY_COMPARE(form().windowState(), Qt::WindowNoState);
+    QTRY_COMPARE(form().size(), layout::window_size);
+    QTRY_COMPARE(form().windowHandle()->size(), layout::window_size);
 }
 
 void Form1Test::geometry_and_drawing_order()
 {
     QStringList order;
-    for (QObject* child : control<QWidget>("Shape4").parentWidget()->children())
+    for (QObject* child : control<QWidget>(layout::Shape4).parentWidget()->children())
         if (child->isWidgetType())
             order << child->objectName();
     QStringList expected;
-    for (const auto& [name, geometry] : controls) {
-        expected << name;
-        QCOMPARE(control<QWidget>(name).geometry(), geometry);
+    for (const layout::Control& design : layout::controls) {
+        expected << QString::fromUtf8(design.name);
+        QWidget& widget = control<QWidget>(design);
+        QCOMPARE(widget.geometry(), design.rect);
+        QVERIFY2(is_kind(widget, design.kind), design.name);
     }
     QCOMPARE(order, expected);
     QCOMPARE(control<QTimer>("Timer1").interval(), 1000);
@@ -384,7 +371,7 @@ void Form1Test::texts_and_fonts()
     const auto* button = qobject_cast<QPushButton*>(&widget);
     QCOMPARE(button ? button->text() : qobject_cast<QLabel*>(&widget)->text(), text);
     if (pixel_size == 0) {
-        QCOMPARE(widget.font(), form_->font());
+        QCOMPARE(widget.font(), form().font());
         return;
     }
     const QFontInfo info(widget.font());
@@ -417,7 +404,7 @@ void Form1Test::drawn_pixels()
 {
     QFETCH(QPoint, at);
     QFETCH(QColor, colour);
-    const QImage image = form_->grab(layout::client_area).toImage();
+    const QImage image = form().grab(layout::client_area).toImage();
     QCOMPARE(image.size(), layout::client_size);
     QCOMPARE(QColor(image.pixel(at)), colour);
 }
@@ -425,19 +412,19 @@ void Form1Test::drawn_pixels()
 void Form1Test::focus_starts_on_picture_and_tabs_to_start()
 {
     QStringList focusable;
-    for (QWidget* child : form_->findChildren<QWidget*>())
+    for (QWidget* child : form().findChildren<QWidget*>())
         if (child->focusPolicy() != Qt::NoFocus)
             focusable << child->objectName();
     focusable.sort();
     QCOMPARE(focusable, QStringList({"Picture2", "start_btn"}));
-    QCOMPARE(QApplication::focusWidget(), &control<QWidget>("Picture2"));
-    QTest::keyClick(&control<QWidget>("Picture2"), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), &control<QWidget>("start_btn"));
+    QCOMPARE(QApplication::focusWidget(), &control<QWidget>(layout::Picture2));
+    QTest::keyClick(&control<QWidget>(layout::Picture2), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), &control<QWidget>(layout::start_btn));
 }
 
 void Form1Test::key_preview_with_focus_on_start_button()
 {
-    auto& start = control<QPushButton>("start_btn");
+    auto& start = control<QPushButton>(layout::start_btn);
     QTest::mouseClick(&start, Qt::LeftButton);
     QVERIFY(!start.isEnabled());
     // Force the focus onto the button mid-round, where it never is in play.
@@ -446,16 +433,16 @@ void Form1Test::key_preview_with_focus_on_start_button()
     QCOMPARE(QApplication::focusWidget(), &start);
 
     QTest::keyPress(&start, Qt::Key_Space);
-    QCOMPARE(form_->round_state().hit_count, 1);
-    QCOMPARE(control<QLabel>("Label4").text(), QString("1"));
-    QCOMPARE(form_->round_state().key_latch, game::True);
+    QCOMPARE(form().round_state().hit_count, 1);
+    QCOMPARE(control<QLabel>(layout::Label4).text(), QString("1"));
+    QCOMPARE(form().round_state().key_latch, game::True);
     QTest::keyRelease(&start, Qt::Key_A);
-    QCOMPARE(form_->round_state().key_latch, game::False);
+    QCOMPARE(form().round_state().key_latch, game::False);
 }
 
 void Form1Test::timer_and_button_through_a_round()
 {
-    auto& start = control<QPushButton>("start_btn");
+    auto& start = control<QPushButton>(layout::start_btn);
     auto& timer = control<QTimer>("Timer1");
     QVERIFY(start.isEnabled());
     QVERIFY(!timer.isActive());
@@ -463,29 +450,29 @@ void Form1Test::timer_and_button_through_a_round()
     QTest::mouseClick(&start, Qt::LeftButton);
     QVERIFY(!start.isEnabled());
     QVERIFY(timer.isActive());
-    QCOMPARE(QApplication::focusWidget(), &control<QWidget>("Picture2"));
+    QCOMPARE(QApplication::focusWidget(), &control<QWidget>(layout::Picture2));
     for (int i = 0; i < 3; ++i)
-        press_space();
-    QCOMPARE(control<QLabel>("Label4").text(), QString("3"));
-    QCOMPARE(control<Shape>("Shape3").width(), 198);
+        window_->tap();
+    QCOMPARE(control<QLabel>(layout::Label4).text(), QString("3"));
+    QCOMPARE(control<Shape>(layout::Shape3).width(), 198);
 
     for (int tick = 1; tick <= 25; ++tick) {
-        form_->Timer1_Timer();
-        QCOMPARE(control<QLabel>("Label6").text(), QString::number(25 - tick));
+        form().Timer1_Timer();
+        QCOMPARE(control<QLabel>(layout::Label6).text(), QString::number(25 - tick));
         QCOMPARE(timer.isActive(), tick < 25);
         QCOMPARE(start.isEnabled(), tick == 25);
     }
-    press_space();
-    QCOMPARE(control<QLabel>("Label4").text(), QString("3"));
+    window_->tap();
+    QCOMPARE(control<QLabel>(layout::Label4).text(), QString("3"));
     QCOMPARE(sounds_.commands.back(), std::string("may rest")); // not a play
 }
 
 void Form1Test::load_and_unload_send_the_sound_commands()
 {
-    QTest::mouseClick(&control<QPushButton>("start_btn"), Qt::LeftButton);
-    press_space();
-    press_space();
-    form_->close();
+    QTest::mouseClick(&control<QPushButton>(layout::start_btn), Qt::LeftButton);
+    window_->tap();
+    window_->tap();
+    form().close();
     const std::vector<std::string> expected{
         "open sh-hit1.wav alias p1", "open sh-hit2.wav alias p2",
         "keep ready", "play p2 from 0", "play p1 from 0",
@@ -497,12 +484,13 @@ void Form1Test::missing_title_picture_is_reported()
 {
     QFile::remove("bmp/25.bmp");
     RecordingSoundDevice sounds;
-    Form1 form(sounds, [this](const QString& message) { reports_ << message; });
+    QStringList reports;
+    Form1 form(sounds, [&](const QString& message) { reports << message; });
     form.Form_Load();
     QVERIFY(form.failed());
-    QCOMPARE(reports_.size(), 1);
-    QVERIFY2(reports_.front().contains("bmp/25.bmp"), qPrintable(reports_.front()));
-    QVERIFY(reports_.front().contains(QDir::current().absoluteFilePath("bmp/25.bmp")));
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.front().contains("bmp/25.bmp"), qPrintable(reports.front()));
+    QVERIFY(reports.front().contains(QDir::current().absoluteFilePath("bmp/25.bmp")));
     QVERIFY(sounds.commands.empty());
 }
 
@@ -528,16 +516,16 @@ void Form1Test::pictures_through_a_round()
     QFETCH(int, after_last_hit);
     QFETCH(int, after_time_out);
     QCOMPARE(shown_picture(), 25);
-    QTest::mouseClick(&control<QPushButton>("start_btn"), Qt::LeftButton);
+    QTest::mouseClick(&control<QPushButton>(layout::start_btn), Qt::LeftButton);
     QCOMPARE(shown_picture(), 25); // Start never changes the picture
     for (int i = 0; i < hits; ++i)
-        press_space();
+        window_->tap();
     QCOMPARE(shown_picture(), after_last_hit);
     for (int tick = 0; tick < 25 && control<QTimer>("Timer1").isActive(); ++tick)
-        form_->Timer1_Timer();
+        form().Timer1_Timer();
     QCOMPARE(shown_picture(), after_time_out);
     QCOMPARE(sounds_.commands.back(), std::string("may rest"));
-    QVERIFY(reports_.isEmpty());
+    QVERIFY(window_->reports().isEmpty());
 }
 
 void Form1Test::missing_picture_mid_game_is_reported_data()
@@ -561,15 +549,15 @@ void Form1Test::missing_picture_mid_game_is_reported()
     QFETCH(int, sounds_played);
     const QString file = QStringLiteral("bmp/%1.bmp").arg(missing);
     QFile::remove(file);
-    QTest::mouseClick(&control<QPushButton>("start_btn"), Qt::LeftButton);
+    QTest::mouseClick(&control<QPushButton>(layout::start_btn), Qt::LeftButton);
     for (int i = 0; i < hits; ++i)
-        press_space();
+        window_->tap();
     for (int tick = 0; tick < ticks; ++tick)
-        form_->Timer1_Timer();
+        form().Timer1_Timer();
 
-    QVERIFY(form_->failed());
-    QCOMPARE(reports_.size(), 1);
-    QVERIFY2(reports_.front().contains(file), qPrintable(reports_.front()));
+    QVERIFY(form().failed());
+    QCOMPARE(window_->reports().size(), 1);
+    QVERIFY2(window_->reports().front().contains(file), qPrintable(window_->reports().front()));
     QVERIFY(!control<QTimer>("Timer1").isActive());
     // Nothing runs after the failure: the failed hit's sound is never played.
     const auto plays = std::count_if(sounds_.commands.begin(), sounds_.commands.end(),

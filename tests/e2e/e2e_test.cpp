@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int bar_row = 360;
+constexpr int bar_row = layout::Shape3.rect.center().y();
 
 struct Bar {
     int width = 0;
@@ -25,7 +25,7 @@ struct Bar {
 
 Bar bar_in(const QImage& client)
 {
-    const int left = layout::Shape3.left();
+    const int left = layout::Shape3.rect.left();
     if (!client.rect().contains(left, bar_row))
         return {};
     const QRgb colour = client.pixel(left, bar_row);
@@ -166,20 +166,20 @@ bool EndToEndTest::bar_stays(const Bar& expected)
 
 bool EndToEndTest::start_enabled(const QImage& client) const
 {
-    return client.copy(layout::start_btn) == enabled_button_;
+    return client.copy(layout::start_btn.rect) == enabled_button_;
 }
 
 bool EndToEndTest::shows_picture(int number, int milliseconds)
 {
     const QImage expected = picture_file(number);
     return !expected.isNull()
-        && wait_for([&](const QImage& w) { return w.copy(layout::Picture2) == expected; }, milliseconds)
-                   .copy(layout::Picture2) == expected;
+        && wait_for([&](const QImage& w) { return w.copy(layout::Picture2.rect) == expected; }, milliseconds)
+                   .copy(layout::Picture2.rect) == expected;
 }
 
 bool EndToEndTest::start_round()
 {
-    desktop_->click(desktop_->window().topLeft() + layout::client_area.topLeft() + layout::start_btn.center());
+    desktop_->click_control(layout::start_btn.rect);
     desktop_->park_pointer();
     return !start_enabled(wait_for([this](const QImage& w) { return !start_enabled(w); }));
 }
@@ -192,6 +192,12 @@ void EndToEndTest::initTestCase()
 
 void EndToEndTest::init()
 {
+    // Skipped here, a case starts no game to stop.
+    const QLatin1String test(QTest::currentTestFunction());
+    if (test == QLatin1String("round_times_out_after_25_seconds") && qEnvironmentVariable("ZUMBREL_E2E_TIME_OUT") != "1")
+        QSKIP("the time-out is played on another leg");
+    if (test == QLatin1String("text_drawn_at_the_screens_resolution") && scale_ == 1)
+        QSKIP("the desktop draws at 100%");
     QVERIFY2(desktop_->start_game(), "the game's window did not appear");
     if (scale_ != 1)
         return;
@@ -199,7 +205,7 @@ void EndToEndTest::init()
     const QImage seen = wait_for([](const QImage& w) { return w.size() == layout::client_size; }, 15000);
     QCOMPARE(seen.size(), layout::client_size);
     QVERIFY2(shows_picture(25, 15000), "the title picture is not on screen");
-    enabled_button_ = client().copy(layout::start_btn);
+    enabled_button_ = client().copy(layout::start_btn.rect);
     QVERIFY(bar_is(bar_after(0)));
 }
 
@@ -270,10 +276,6 @@ void EndToEndTest::full_score_ends_the_round()
 
 void EndToEndTest::round_times_out_after_25_seconds()
 {
-    // The round's clock is the game's own, whatever draws the window; the
-    // other desktops play a round to the full score instead, 25 s sooner.
-    if (qEnvironmentVariable("ZUMBREL_E2E_DESKTOP") != QLatin1String("xfwm4"))
-        QSKIP("the time-out is played on the xfwm4 leg");
     QElapsedTimer clock;
     clock.start();
     QVERIFY(start_round());
@@ -356,8 +358,6 @@ void EndToEndTest::window_is_the_games_own_alone()
 // anew, not the 100% window enlarged.
 void EndToEndTest::text_drawn_at_the_screens_resolution()
 {
-    if (scale_ == 1)
-        QSKIP("the desktop draws at 100%");
     const QSize width_and_height = layout::client_size * scale_;
     const QSize frame = (layout::window_size - layout::client_size) * scale_;
     QImage seen;
@@ -391,8 +391,8 @@ void EndToEndTest::text_drawn_at_the_screens_resolution()
                                                                                             std::clamp(int(y / scale_), 1, 405))),
                          qPrintable(QStringLiteral("at %1,%2 of the window").arg(x).arg(y)));
     // The sharp title picture as Qt's painter draws it smoothly: pixel for pixel at 200%.
-    const QRect box((layout::client_area.topLeft() + layout::Picture2.topLeft()) * scale_,
-                    QSize(int(layout::Picture2.width() * scale_), int(layout::Picture2.height() * scale_)));
+    const QRect box((layout::client_area.topLeft() + layout::Picture2.rect.topLeft()) * scale_,
+                    QSize(int(layout::Picture2.rect.width() * scale_), int(layout::Picture2.rect.height() * scale_)));
     QImage sharp(ZUMBREL_DATA_DIR "/bmp/25@2x.bmp"), expected(box.size(), QImage::Format_RGB32);
     sharp.setDevicePixelRatio(2);
     expected.setDevicePixelRatio(scale_);

@@ -1,7 +1,7 @@
 #include "app/layout.h"
+#include "desktop.h"
 #include "disk_audio.h"
-#include "running_game.h"
-#include "xvfb.h"
+#include "game_process.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -29,7 +29,7 @@ bool catches_termination_signals(qint64 pid)
 
 // Waits for `done`, but not for a game that has said it will have no sound;
 // what it said is added to `said`.
-bool until_or_no_sound(RunningGame& game, QString& said, const std::function<bool()>& done)
+bool until_or_no_sound(ChildProcess& game, QString& said, const std::function<bool()>& done)
 {
     const QDeadlineTimer deadline(patience_ms);
     while (!done() && !deadline.hasExpired()) {
@@ -89,7 +89,8 @@ void TerminationTest::signal_ends_cleanly()
     env.insert("QT_QPA_PLATFORM", platforms);
     if (!mid_round) {
         env.insert("DISPLAY", ":4711"); // no server behind it
-        RunningGame game(ZUMBREL_DATA_DIR, env);
+        ChildProcess game({ZUMBREL_PROGRAM}, with_full_leak_stacks(env), ZUMBREL_DATA_DIR,
+                          QProcess::ForwardedOutputChannel);
         QVERIFY(game.started());
         // A signal that came sooner would end the game as if it crashed.
         QTRY_VERIFY2_WITH_TIMEOUT(catches_termination_signals(game.processId()), "no signal handlers", patience_ms);
@@ -105,17 +106,17 @@ void TerminationTest::signal_ends_cleanly()
         return;
     }
 
-    const Xvfb x;
-    QVERIFY2(x.isValid(), "cannot start Xvfb");
-    env.insert("DISPLAY", x.name());
-    RunningGame game(ZUMBREL_DATA_DIR, env);
-    QVERIFY(game.started());
-    const xcb_window_t window = x.wait_for_shown_window(patience_ms);
-    QVERIFY2(window != 0, "no window within 20 s");
-    const QString id = QString::number(window);
-    x.xdotool({"windowfocus", "--sync", id});
-    const QPoint start = layout::client_area.topLeft() + layout::start_btn.center();
-    x.xdotool({"mousemove", "--window", id, QString::number(start.x()), QString::number(start.y()), "click", "1"});
+    const auto x = make_desktop("x11", ZUMBREL_PROGRAM, ZUMBREL_DATA_DIR);
+    QVERIFY2(x->isValid(), "cannot start Xvfb");
+    env = x->environment();
+    env.insert("QT_QPA_PLATFORM", platforms);
+    // Where the game's user, whoever that is, may write.
+    const QString played = x->environment().value("XDG_RUNTIME_DIR") + "/out.raw";
+    env.insert("SDL_AUDIODRIVER", "disk");
+    env.insert("SDL_DISKAUDIOFILE", played);
+    QVERIFY2(x->start_game(with_full_leak_stacks(env)), "no window within 30 s");
+    ChildProcess& game = *x->game();
+    x->click_control(layout::start_btn.rect);
     // Heard through the sound module, found as the program finds it; a game
     // that says it has none fails here at once. A hit before the module has
     // loaded goes unheard, as a slow machine may still be loading it: hit on.
@@ -123,13 +124,13 @@ void TerminationTest::signal_ends_cleanly()
     int polls = 0;
     QVERIFY2(until_or_no_sound(game, said, [&] {
                  if (polls++ % 10 == 0)
-                     x.xdotool({"key", "space"});
-                 return anything_sounded(output);
+                     x->tap({"space"});
+                 return anything_sounded(played);
              }),
              qPrintable("no hit sounded: " + said));
     QVERIFY(maps_module(game.processId()));
 
-    const GameRun end = game.end_with(signal, patience_ms);
+    const GameRun end = x->end_game(signal, patience_ms);
     said += end.standard_error;
     QVERIFY2(!end.timed_out && !end.crashed && end.exit_code == 0, said.toLocal8Bit());
     QVERIFY2(sanitizer_finding(said).isEmpty(), said.toLocal8Bit());

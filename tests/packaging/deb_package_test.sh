@@ -4,9 +4,9 @@
 # installs the package, starts the game from its menu entry and from a terminal
 # in an unrelated folder, and purges the package, which must take every path it
 # brought.
-# Usage: deb_package_test.sh <source-dir> <build-dir> <window_shows_picture>
+# Usage: deb_package_test.sh <source-dir> <build-dir> <zumbrel_x_window>
 set -euo pipefail
-source_dir=$1 build=$2 shows_picture=$3
+source_dir=$1 build=$2 x_window=$3
 app_id=io.github.zumbrel.Zumbrel
 skipped=77
 
@@ -111,7 +111,7 @@ apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=
 apt_get install --no-install-recommends "$deb" || { cat "$work/apt.log"; fail "apt-get install $deb"; }
 
 bash "$(dirname "$0")/installed_game_starts.sh" \
-  "/usr/share/applications/$app_id.desktop" /usr/games/zumbrel "$data" "$shows_picture"
+  "/usr/share/applications/$app_id.desktop" /usr/games/zumbrel "$data" "$x_window"
 
 apt_get remove --purge zumbrel || { cat "$work/apt.log"; fail "apt-get remove --purge zumbrel"; }
 installed=''

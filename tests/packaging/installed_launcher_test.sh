@@ -2,9 +2,9 @@
 # Installs the build into a fresh prefix, validates the launcher and AppStream
 # data, then starts the game from its desktop entry and from a terminal and
 # waits for the title picture from the installed data on its window.
-# Usage: installed_launcher_test.sh <cmake> <build-dir> <window_shows_picture>
+# Usage: installed_launcher_test.sh <cmake> <build-dir> <zumbrel_x_window>
 set -euo pipefail
-cmake=$1 build=$2 shows_picture=$3
+cmake=$1 build=$2 x_window=$3
 app_id=io.github.zumbrel.Zumbrel
 
 work=$(mktemp -d)
@@ -33,4 +33,4 @@ for size in 16 32 48 64 128 256; do
   [ -f "$prefix/share/icons/hicolor/${size}x$size/apps/$icon.png" ] || fail "no ${size}px icon named $icon"
 done
 
-bash "$(dirname "$0")/installed_game_starts.sh" "$entry" "$prefix/games/zumbrel" "$prefix/share/games/zumbrel" "$shows_picture"
+bash "$(dirname "$0")/installed_game_starts.sh" "$entry" "$prefix/games/zumbrel" "$prefix/share/games/zumbrel" "$x_window"

@@ -1,7 +1,7 @@
 // The arithmetic behind the benches' figures: a wrong gap count, onset or
 // clock would print plausible numbers that mean nothing.
-#include "bench/recording_analysis.h"
-#include "bench/summary.h"
+#include "recording_analysis.h"
+#include "summary.h"
 
 #include <QTest>
 
@@ -59,7 +59,7 @@ ArrivalTimeline arrivals()
 
 } // namespace
 
-class BenchAnalysisTest : public QObject {
+class RecordingAnalysisTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -230,5 +230,5 @@ private:
     }
 };
 
-QTEST_APPLESS_MAIN(BenchAnalysisTest)
-#include "bench_analysis_test.moc"
+QTEST_APPLESS_MAIN(RecordingAnalysisTest)
+#include "recording_analysis_test.moc"

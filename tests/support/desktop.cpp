@@ -15,7 +15,8 @@ constexpr int window_timeout_ms = 30000;
 
 } // namespace
 
-Desktop::Desktop(const QString& program, const QString& data_dir) : data_(data_dir), program_(program)
+Desktop::Desktop(const QString& program, const QString& data_dir, bool as_nobody_if_root)
+    : data_(data_dir), program_(program)
 {
     // The game is to choose its platform itself, as on a player's desktop.
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP",
@@ -24,7 +25,7 @@ Desktop::Desktop(const QString& program, const QString& data_dir) : data_(data_d
     env_.insert("SDL_AUDIODRIVER", "dummy");
     if (!data_.isValid())
         return;
-    if (const auto as_nobody_game = as_nobody(program, data_.path(), env_)) {
+    if (const auto as_nobody_game = as_nobody_if_root ? as_nobody(program, data_.path(), env_) : std::nullopt) {
         program_ = as_nobody_game->last();
         as_user_ = as_nobody_game->mid(0, as_nobody_game->size() - 1);
         valid_ = true;
@@ -37,9 +38,10 @@ Desktop::Desktop(const QString& program, const QString& data_dir) : data_(data_d
 
 Desktop::~Desktop() = default;
 
-std::unique_ptr<ChildProcess> Desktop::run_as_user(const QStringList& command, const QProcessEnvironment& env) const
+std::unique_ptr<ChildProcess> Desktop::run_as_user(const QStringList& command, const QProcessEnvironment& env,
+                                                   QProcess::ProcessChannelMode channels) const
 {
-    return std::make_unique<ChildProcess>(as_user_ + command, env, data_.path());
+    return std::make_unique<ChildProcess>(as_user_ + command, env, data_.path(), channels);
 }
 
 QByteArray Desktop::output_of(const QStringList& command) const
@@ -52,8 +54,9 @@ QByteArray Desktop::output_of(const QStringList& command) const
 bool Desktop::start_game(const QProcessEnvironment& env)
 {
     stop_game(); // one left over from a case that failed before it began
-    game_ = run_as_user({program_}, env);
+    game_ = run_as_user({program_}, env, QProcess::ForwardedOutputChannel);
     const QDeadlineTimer deadline(window_timeout_ms);
+    game_started();
     while (window().isEmpty()) {
         if (!game_->started() || deadline.hasExpired())
             return false;
@@ -63,6 +66,30 @@ bool Desktop::start_game(const QProcessEnvironment& env)
     click(window().topLeft() + layout::client_area.topLeft() + QPoint(150, 60));
     park_pointer();
     return true;
+}
+
+void Desktop::click_control(const QRect& control)
+{
+    click(window().topLeft() + layout::client_area.topLeft() + control.center());
+}
+
+bool Desktop::start_round()
+{
+    const QRect button = layout::start_btn.rect.translated(window().topLeft() + layout::client_area.topLeft());
+    const QImage before = screen(button);
+    click(button.center());
+    park_pointer();
+    const QDeadlineTimer deadline(3000);
+    while (screen(button) == before && !deadline.hasExpired())
+        QThread::msleep(5);
+    return screen(button) != before;
+}
+
+GameRun Desktop::end_game(int signal, int timeout_ms)
+{
+    const GameRun end = game_->end_with(signal, timeout_ms);
+    stop_game();
+    return end;
 }
 
 void Desktop::stop_game()

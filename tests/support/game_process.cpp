@@ -63,6 +63,13 @@ std::optional<QStringList> as_nobody(const QString& program, const QString& dir,
     return *prefix + QStringList{copy};
 }
 
+QProcessEnvironment with_full_leak_stacks(QProcessEnvironment env)
+{
+    if (env.contains("ASAN_OPTIONS"))
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":fast_unwind_on_malloc=0");
+    return env;
+}
+
 QString sanitizer_finding(const QString& standard_error)
 {
     static const QRegularExpression finding("^.*(Sanitizer|runtime error:).*$",

@@ -28,5 +28,10 @@ bool make_runtime_folder(const QString& path, bool for_nobody);
 // of it in `dir`; adjusts `env` to match. Nothing if that cannot be done here.
 std::optional<QStringList> as_nobody(const QString& program, const QString& dir, QProcessEnvironment& env);
 
+// Qt is built without frame pointers: only the slow unwinder reaches past its
+// frames to the library a leak suppression names. For the game's short runs
+// alone, as it makes a sanitized test several times slower.
+QProcessEnvironment with_full_leak_stacks(QProcessEnvironment env);
+
 // The first line in which a sanitizer reports a fault; empty if none did.
 QString sanitizer_finding(const QString& standard_error);

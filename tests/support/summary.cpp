@@ -1,4 +1,4 @@
-#include "bench/summary.h"
+#include "summary.h"
 
 #include <algorithm>
 #include <cstdio>

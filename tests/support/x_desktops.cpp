@@ -1,9 +1,9 @@
-// Desktops shown in an Xvfb and driven there with xdotool: xfwm4 managing X11
-// windows, and sway, weston and KWin, each a Wayland compositor in an X window.
+// Desktops shown in an Xvfb and driven there through XTest: the bare X
+// server, xfwm4 managing X11 windows, and sway, weston and KWin, each a
+// Wayland compositor in an X window.
 #include "desktop.h"
 
-#include "x_capture.h"
-#include "xvfb.h"
+#include "x_session.h"
 
 #include "app/layout.h"
 
@@ -18,45 +18,45 @@ constexpr int start_timeout_ms = 30000;
 
 class XDisplayDesktop : public Desktop {
 public:
-    XDisplayDesktop(const QString& program, const QString& data_dir) : Desktop(program, data_dir)
+    XDisplayDesktop(const QString& program, const QString& data_dir, bool as_nobody = true)
+        : Desktop(program, data_dir, as_nobody)
     {
         valid_ = valid_ && x_.isValid();
         env_.insert("DISPLAY", x_.name());
     }
 
-    QImage screen(QRect area) const override { return capture_window(x_.connection(), x_.root(), area); }
-
-    void click(QPoint at, int clicks) override
-    {
-        move_to(at);
-        x_.xdotool({"click", "--repeat", QString::number(clicks), "--delay", "80", "1"});
-    }
-
-    void drag(QPoint from, QPoint by) override
-    {
-        move_to(from);
-        x_.xdotool({"mousedown", "1"});
-        // In steps, as a hand moves, so the desktop sees a drag and not a jump.
-        for (int step = 1; step <= 5; ++step) {
-            move_to(from + by * step / 5);
-            QThread::msleep(30);
-        }
-        x_.xdotool({"mouseup", "1"});
-    }
-
-    void park_pointer() override { move_to({1000, 700}); }
+    QImage screen(QRect area) const override { return x_.capture(area); }
+    void click(QPoint at, int clicks) override { x_.click(at, clicks); }
+    void drag(QPoint from, QPoint by) override { x_.drag(from, by); }
+    void park_pointer() override { x_.pointer_to({1000, 700}); }
     void tap(const QStringList& keys, int delay_ms) override { x_.tap(keys, delay_ms); }
     void hold(const QString& key, int milliseconds) override { x_.hold(key, milliseconds); }
+    const XSession* x_session() const override { return &x_; }
 
 protected:
-    void move_to(QPoint p)
+    XSession x_{{1024, 768}};
+};
+
+// The X server alone, as the benches and hardening tests have it: the game's
+// window is wherever it maps itself, and no window manager gives it the
+// keyboard, so the desktop does.
+class BareX final : public XDisplayDesktop {
+public:
+    BareX(const QString& program, const QString& data_dir) : XDisplayDesktop(program, data_dir, false) {}
+
+    QRect window() const override { return window_ == XCB_NONE ? QRect() : x_.geometry(window_); }
+
+protected:
+    void game_started() override
     {
-        x_.xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        // A compositor hands the pointer to the window under it a moment later.
-        QThread::msleep(100);
+        window_ = x_.wait_for_window(QStringLiteral("Zumbrel"), std::chrono::milliseconds(start_timeout_ms))
+                      .value_or(XCB_NONE);
+        if (window_ != XCB_NONE)
+            x_.focus(window_);
     }
 
-    Xvfb x_{QStringLiteral("1024x768")};
+private:
+    xcb_window_t window_ = XCB_NONE;
 };
 
 // xfwm4 puts frames round X11 windows and has them obey its key bindings.
@@ -71,35 +71,31 @@ public:
         env.insert("NO_AT_BRIDGE", "1");
         wm_ = run_as_user({"xfwm4", "--compositor=off", "--sm-client-disable"}, env);
         const QDeadlineTimer deadline(start_timeout_ms);
-        while (!has_window_manager(x_.connection()) && wm_->started() && !deadline.hasExpired())
+        while (!x_.has_window_manager() && wm_->started() && !deadline.hasExpired())
             QThread::msleep(20);
-        valid_ = valid_ && has_window_manager(x_.connection());
+        valid_ = valid_ && x_.has_window_manager();
     }
 
     QRect window() const override
     {
-        const QStringList active =
-            x_.xdotool({"getactivewindow", "getwindowname", "%1", "getwindowgeometry", "--shell", "%1"}).split('\n');
-        if (active.value(0) != QLatin1String("Zumbrel"))
+        const auto active = x_.active_window();
+        if (!active || x_.title_of(*active) != QLatin1String("Zumbrel"))
             return {};
-        QHash<QString, int> values;
-        for (const QString& line : active.mid(1))
-            values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
-        window_id_ = values.value("WINDOW");
-        return {values.value("X"), values.value("Y"), values.value("WIDTH"), values.value("HEIGHT")};
+        window_ = *active;
+        return x_.geometry(*active);
     }
 
     QString maximise_shortcut() const override { return QStringLiteral("alt+F10"); }
 
     bool request_full_screen() override
     {
-        ::request_full_screen(x_.name(), xcb_window_t(window_id_));
+        x_.request_full_screen(window_);
         return true;
     }
 
 private:
     std::unique_ptr<ChildProcess> wm_;
-    mutable int window_id_ = 0;
+    mutable xcb_window_t window_ = XCB_NONE;
 };
 
 // How far the colour at `start` runs in steps of `step`.
@@ -160,21 +156,19 @@ public:
         env_.insert("SWAYSOCK", runtime.filePath(socket_in(runtime, "sway-ipc.*.sock")));
         // A held key is the compositor's to repeat, as with a real keyboard; the
         // X server's repeats would reach KWin as presses and releases.
-        const std::uint32_t off = XCB_AUTO_REPEAT_MODE_OFF;
-        std::free(xcb_request_check(x_.connection(),
-                                    xcb_change_keyboard_control_checked(x_.connection(), XCB_KB_AUTO_REPEAT_MODE, &off)));
+        x_.keyboard_repeat(false);
         // Weston moves its pointer by the X pointer's steps, from its own
         // top-left corner: into that corner, both are at one place from then on.
-        move_to({0, 0});
+        x_.pointer_to({0, 0});
     }
 
     QRect window() const override
     {
         static const QImage row = QImage(QStringLiteral(ZUMBREL_DATA_DIR "/bmp/25.bmp"))
-                                      .convertToFormat(QImage::Format_RGB32).copy(0, 0, layout::Picture2.width(), 1);
+                                      .convertToFormat(QImage::Format_RGB32).copy(0, 0, layout::Picture2.rect.width(), 1);
         const QImage all = screen({0, 0, 1024, 768}).convertToFormat(QImage::Format_RGB32);
         // While the title picture shows, the window is found again: a maximise may move it.
-        const QPoint offset = layout::client_area.topLeft() + layout::Picture2.topLeft();
+        const QPoint offset = layout::client_area.topLeft() + layout::Picture2.rect.topLeft();
         const auto* wanted = reinterpret_cast<const QRgb*>(row.constScanLine(0));
         std::optional<QPoint> found;
         for (int y = offset.y(); y < all.height() && !found; ++y) {
@@ -195,13 +189,21 @@ public:
         return last_;
     }
 
-    QString maximise_shortcut() const override { return name_ == "kde" ? "super+Prior" : ""; }
+    QString maximise_shortcut() const override
+    {
+        return name_ == "kde" ? "super+Prior" : name_ == "weston" ? "super+shift+m" : "";
+    }
 
     bool request_full_screen() override
     {
-        if (name_ != "sway")
-            return false;
-        output_of({"swaymsg", "[app_id=io.github.zumbrel.Zumbrel] fullscreen enable"});
+        if (name_ == "sway")
+            output_of({"swaymsg", "[app_id=io.github.zumbrel.Zumbrel] fullscreen enable"});
+        else if (name_ == "weston")
+            x_.tap({"super+shift+f"});
+        else
+            output_of({"gdbus", "call", "--session", "--dest", "org.kde.kglobalaccel", "--object-path",
+                       "/component/kwin", "--method", "org.kde.kglobalaccel.Component.invokeShortcut",
+                       "Window Fullscreen"});
         return true;
     }
 
@@ -225,6 +227,8 @@ private:
 
 std::unique_ptr<Desktop> make_x_desktop(const QString& program, const QString& data_dir, const QString& name)
 {
+    if (name == "x11")
+        return std::make_unique<BareX>(program, data_dir);
     if (name == "xfwm4")
         return std::make_unique<XfwmDesktop>(program, data_dir);
     return std::make_unique<NestedDesktop>(program, data_dir, name);

@@ -1,6 +1,6 @@
-#include "bench/monitor_recording.h"
+#include "monitor_recording.h"
 
-#include "bench/summary.h"
+#include "summary.h"
 
 #include <cstdio>
 #include <cstdlib>

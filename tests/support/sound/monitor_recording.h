@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bench/sound_server.h"
-#include "bench/recording_analysis.h"
+#include "sound_server.h"
+#include "recording_analysis.h"
 #include "child_process.h"
 
 #include <atomic>

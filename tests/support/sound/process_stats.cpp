@@ -1,4 +1,4 @@
-#include "bench/process_stats.h"
+#include "process_stats.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "bench/recording_analysis.h"
+#include "recording_analysis.h"
 
 #include <algorithm>
 #include <cmath>

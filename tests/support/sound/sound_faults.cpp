@@ -1,10 +1,11 @@
-#include "bench/sound_faults.h"
+#include "sound_faults.h"
 
-#include "bench/monitor_recording.h"
-#include "bench/process_stats.h"
-#include "bench/recording_analysis.h"
-#include "bench/summary.h"
-#include "bench/x_game.h"
+#include "monitor_recording.h"
+#include "process_stats.h"
+#include "recording_analysis.h"
+#include "desktop.h"
+#include "app/layout.h"
+#include "summary.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,24 +15,21 @@
 
 namespace {
 
-using Clock = XGame::Clock;
+using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 constexpr int hits_after = 10;
 // Longer than a hit sound, so that each begins after silence.
 constexpr auto between_hits = milliseconds(250);
 
-void tap(XGame& game)
+void tap(Desktop& game)
 {
-    game.space_bar(true);
-    std::this_thread::sleep_for(milliseconds(30));
-    game.space_bar(false);
+    game.hold("space", 30);
     std::this_thread::sleep_for(between_hits - milliseconds(30));
 }
 
-void start_round(XGame& game)
+void start_round(Desktop& game)
 {
-    game.click(start_button_area);
-    if (!game.next_drawing({start_button_area}, std::chrono::seconds(2)))
+    if (!game.start_round())
         give_up("the Start button did not react to a click");
 }
 
@@ -61,7 +59,7 @@ int sounds_in(const MonitorRecording& recording)
 }
 
 // Plays hits into a recording of the sink and counts what sounded.
-void count_hits(XGame& game, const SoundServer& server, SoundFaultOutcome& outcome)
+void count_hits(Desktop& game, const SoundServer& server, SoundFaultOutcome& outcome)
 {
     // The stream shows in the server a little before the game's output is open.
     // And a PulseAudio started a moment before pauses its first stream for
@@ -77,11 +75,12 @@ void count_hits(XGame& game, const SoundServer& server, SoundFaultOutcome& outco
     outcome.heard = sounds_in(recording);
 }
 
-long ticks_over_away_time(const XGame& game)
+long ticks_over_away_time(const Desktop& game)
 {
-    const long before = cpu_ticks(game.pid());
+    const auto pid = pid_t(game.game()->processId());
+    const long before = cpu_ticks(pid);
     std::this_thread::sleep_for(std::chrono::seconds(away_seconds));
-    return cpu_ticks(game.pid()) - before;
+    return cpu_ticks(pid) - before;
 }
 
 } // namespace
@@ -98,13 +97,15 @@ const char* describe(SoundFault fault)
     return "";
 }
 
-SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const Xvfb& x, const std::string& program,
-                               const std::string& data_dir)
+SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const QString& program, const QString& data_dir)
 {
     SoundServer server(kind, fault != SoundFault::absent_at_start);
-    QProcessEnvironment env = server.client_env();
+    const auto desktop = make_desktop("x11", program, data_dir);
+    Desktop& game = *desktop;
+    QProcessEnvironment env = server.client_env(game.environment());
     env.remove("SDL_AUDIODRIVER");
-    XGame game(x, game_program(program, data_dir, env));
+    if (!game.isValid() || !game.start_game(env))
+        give_up("the game's window did not show");
     SoundFaultOutcome outcome;
     // The game opens its output once its window shows, and holds it two seconds.
     if (fault != SoundFault::absent_at_start && !wait_for_stream(server, Clock::now(), std::chrono::seconds(10)))
@@ -150,8 +151,8 @@ SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const X
         const auto asked = Clock::now();
         const bool closed = fault == SoundFault::hung_then_closed;
         if (closed)
-            game.close_window();
-        outcome.end = game.end_with(closed ? 0 : SIGTERM, 5000);
+            game.click(game.window().topLeft() + layout::close_box.center());
+        outcome.end = game.end_game(closed ? 0 : SIGTERM, 5000);
         outcome.end_ms = millis(Clock::now() - asked);
         return outcome;
     }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "bench/sound_server.h"
+#include "sound_server.h"
 #include "child_process.h"
-#include "xvfb.h"
 
 #include <chrono>
 #include <optional>
-#include <string>
 
 // The real game against a private sound server that fails as a player's may,
 // and what is heard once the server is back: shared by the idle bench, which
@@ -36,5 +34,5 @@ inline constexpr int away_seconds = 1;
 // How long a game may take to play into a server that is back: it looks once a second.
 inline constexpr auto reopen_patience = std::chrono::seconds(4);
 
-SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const Xvfb& x, const std::string& program,
-                               const std::string& data_dir);
+// The game on the test kit's bare X server.
+SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const QString& program, const QString& data_dir);

@@ -1,7 +1,7 @@
-#include "bench/sound_server.h"
+#include "sound_server.h"
 
-#include "bench/process_stats.h"
-#include "bench/summary.h"
+#include "process_stats.h"
+#include "summary.h"
 
 #include <QFile>
 
@@ -157,9 +157,8 @@ long SoundServer::cpu_ticks() const
     return ticks;
 }
 
-QProcessEnvironment SoundServer::client_env() const
+QProcessEnvironment SoundServer::client_env(QProcessEnvironment env) const
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PULSE_SERVER", "unix:" + runtime_.filePath("pulse/native"));
     // PipeWire's clients look here for its socket; a PulseAudio's holds none.
     env.insert("XDG_RUNTIME_DIR", runtime_.path());

@@ -54,8 +54,8 @@ public:
     void hang(bool hung);
     // CPU time used by the server's processes, in clock ticks.
     long cpu_ticks() const;
-    // This process's environment, changed to find this server, and only it.
-    QProcessEnvironment client_env() const;
+    // The environment given, this process's by default, changed to find this server, and only it.
+    QProcessEnvironment client_env(QProcessEnvironment env = QProcessEnvironment::systemEnvironment()) const;
     QString monitor() const { return "bench.monitor"; }
     // The sink's state as pactl names it: RUNNING, IDLE or SUSPENDED.
     std::string sink_state() const;
