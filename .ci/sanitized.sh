@@ -18,8 +18,6 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 # before it execs, and the game's sound start waits on it for good. A bus that
 # is plainly not there fails at once instead.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
-# A sanitized round is a few times slower; a leak shows after a hundred as well.
-export ZUMBREL_SOAK_ROUNDS=100
 # The package was built, checked and installed in the first pass, and the
 # desktop legs drive the same code as the hardening tests' game under X.
 ctest --test-dir build/sanitize --output-on-failure -LE 'package|xfwm4|sway|weston|gnome|kde'

@@ -3,9 +3,7 @@
 #include "app/form1.h"
 #include "app/no_display.h"
 #include "app/termination_signals.h"
-#include "media/sound_module.h"
 #include "media/sound_output.h"
-#include "media/sound_server_latency.h"
 
 #include <QApplication>
 

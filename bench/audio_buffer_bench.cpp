@@ -20,9 +20,8 @@
 #include "sound_server.h"
 #include "summary.h"
 #include "child_process.h"
-#include "media/sdl_backend.h"
+#include "media/sound_backend.h"
 #include "media/sound_output.h"
-#include "media/sound_server_latency.h"
 #include "wav_reader.h"
 
 #include <SDL_mixer.h>
@@ -73,7 +72,8 @@ SetUp parse(const std::string& text)
     }
     const auto at = text.find('@');
     SetUp s{text, {at == std::string::npos ? sink_rate : std::atoi(text.c_str() + at + 1), std::atoi(text.c_str()),
-                   text.find("+raised") != std::string::npos}};
+                   text.find("+raised") != std::string::npos},
+            {}};
     if (const auto pulse = text.find("+pulse="); pulse != std::string::npos)
         s.pulse_ms = std::to_string(std::atoi(text.c_str() + pulse + 7));
     return s;

@@ -5,15 +5,18 @@
 // a pixel and again on one of two, where the sharp pictures show, so the two
 // compare within one run. Prints figures; never judges them.
 //   zumbrel_hit_latency_bench [data-dir] [rounds]
-#include "bench/offscreen_game.h"
+#include "bench/offscreen_run.h"
 #include "bench/page_cache.h"
+#include "game_window.h"
 #include "summary.h"
 #include "media/picture_file.h"
-#include "media/sdl_backend.h"
+#include "media/sound_backend.h"
 #include "media/sound_output.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QScreen>
+#include <QWindow>
 #include <QTemporaryDir>
 
 #include <SDL.h>
@@ -83,33 +86,28 @@ QString write_screens(const QTemporaryDir& dir)
 
 struct HitTimes {
     std::vector<double> to_sound_started;
-    std::vector<double> to_press_handled;
-    std::vector<double> repaint_after;
+    std::vector<double> rest_of_press;
     bool cold = false;
     int not_evicted = 0;
 };
 
-HitTimes play_rounds(OffscreenGame& game, const StampingSoundDevice& sounds, int rounds, bool cold)
+HitTimes play_rounds(GameWindow& game, const StampingSoundDevice& sounds, int rounds, bool cold)
 {
     HitTimes times;
     times.cold = cold;
     for (int round = 0; round < rounds; ++round) {
-        game.start_round();
-        QApplication::processEvents();
+        game.click_start();
         for (int hit = 1; hit <= hits_per_round; ++hit) {
             if (cold)
                 times.not_evicted += evict_pictures() > 0;
             const auto pressed = Clock::now();
-            game.press_space();
+            game.press();
             const auto handled = Clock::now();
             if (game.form().round_state().hit_count != hit || sounds.started() < pressed)
                 give_up("a space-bar press was not counted as a hit");
-            game.release_space();
-            const auto before_paint = Clock::now();
-            QApplication::processEvents();
-            times.repaint_after.push_back(micros(Clock::now() - before_paint));
+            game.release();
             times.to_sound_started.push_back(micros(sounds.started() - pressed));
-            times.to_press_handled.push_back(micros(handled - pressed));
+            times.rest_of_press.push_back(micros(handled - sounds.started()));
         }
         if (game.form().round_state().is_playing)
             give_up("the round did not end at 200 hits");
@@ -121,8 +119,7 @@ void print_hits(const char* title, const HitTimes& times)
 {
     std::printf("%s\n", title);
     print_summary("  key event in -> picture shown and sound started", times.to_sound_started, "us");
-    print_summary("  key event in -> press delivery returned", times.to_press_handled, "us");
-    print_summary("  repaint that follows the hit (next event-loop pass)", times.repaint_after, "us");
+    print_summary("  sound started -> the press's event-loop pass done, the repaint in it", times.rest_of_press, "us");
     if (times.cold)
         std::printf("  hits with a picture still in the page cache (mincore): %d\n", times.not_evicted);
 }
@@ -156,7 +153,9 @@ int main(int argc, char** argv)
 
     device.start([] { return media::make_sdl_backend(); });
     StampingSoundDevice sounds(device);
-    OffscreenGame game(sounds);
+    GameWindow game(sounds);
+    if (!game.active())
+        give_up("the window never got the keyboard");
     std::printf("platform %s, audio driver %s, %d rounds of %d hits each run\n",
                 qUtf8Printable(QApplication::platformName()),
                 SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "none", rounds,
@@ -164,7 +163,11 @@ int main(int argc, char** argv)
 
     std::vector<double> warm_p99;
     for (QScreen* const screen : QApplication::screens()) {
-        game.move_to(*screen);
+        game.form().windowHandle()->setScreen(screen);
+        game.form().move(screen->geometry().topLeft());
+        QApplication::processEvents();
+        if (game.form().screen() != screen)
+            give_up("the window did not move to another screen");
         const qreal ratio = game.form().devicePixelRatio();
         std::printf("\n=== device pixel ratio %g ===\n", ratio);
         play_rounds(game, sounds, 1, false); // warm-up, not reported
@@ -187,7 +190,7 @@ int main(int argc, char** argv)
         std::vector<QImage> pictures;
         for (int n = 1; n <= stage_pictures; ++n)
             pictures.push_back(media::load_picture(n, ratio));
-        PictureBox& box = game.picture_box();
+        auto& box = game.control<PictureBox>(layout::Picture2);
         const auto display = [&](int i) {
             box.setPicture(pictures[static_cast<std::size_t>(i % stage_pictures)]);
             box.repaint();

@@ -1,48 +1,25 @@
 // The real window's memory while it plays round after round of 200 hits on
-// the offscreen platform: peak and current resident size, from the kernel.
-// Prints figures; never judges them.
+// the offscreen platform, the soak test's rounds ten times over: peak and
+// current resident size, from the kernel. Prints figures; never judges them.
 //   zumbrel_memory_bench [data-dir] [rounds]
-#include "bench/offscreen_game.h"
-#include "media/sdl_backend.h"
+#include "bench/offscreen_run.h"
+#include "game_window.h"
+#include "summary.h"
+#include "media/sound_backend.h"
 #include "media/sound_output.h"
+
+#include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 namespace {
-
-constexpr int hits_per_round = 200;
-
-// A size from /proc/self/status, in kB.
-long status_kb(const std::string& key)
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(key + ":", 0) == 0)
-            return std::atol(line.c_str() + key.size() + 1);
-    return -1;
-}
 
 void print_memory(const std::string& after)
 {
     std::printf("%-22s VmHWM %6ld kB, VmRSS %6ld kB\n", after.c_str(), status_kb("VmHWM"), status_kb("VmRSS"));
     std::fflush(stdout);
-}
-
-void play_round(OffscreenGame& game)
-{
-    game.start_round();
-    for (int hit = 0; hit < hits_per_round; ++hit) {
-        game.press_space();
-        game.release_space();
-        QApplication::processEvents();
-    }
-    if (game.form().round_state().is_playing) {
-        std::fprintf(stderr, "zumbrel_memory_bench: a round did not end at 200 hits\n");
-        std::exit(1);
-    }
 }
 
 } // namespace
@@ -54,10 +31,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     media::SoundOutput sounds;
     sounds.start([] { return media::make_sdl_backend(); });
-    OffscreenGame game(sounds);
+    GameWindow game(sounds);
+    if (!game.active())
+        give_up("the window never got the keyboard");
     print_memory("title shown:");
     for (int round = 1; round <= rounds; ++round) {
-        play_round(game);
+        if (!game.play_round())
+            give_up("a round did not end at 200 hits");
         if (round == 1 || round == 10 || round == 100 || round % 250 == 0 || round == rounds)
             print_memory("after " + std::to_string(round) + " rounds:");
     }

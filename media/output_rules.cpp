@@ -1,20 +1,6 @@
 #include "media/output_rules.h"
 
-#include <algorithm>
-
 namespace media {
-
-void OutputRules::keep_ready(bool ready, Clock::time_point now)
-{
-    ready_ = ready;
-    // A round that starts finds out at once whether its output still plays.
-    check_at_ = now;
-}
-
-void OutputRules::played(Clock::time_point now, Clock::duration length)
-{
-    quiet_from_ = std::max(quiet_from_, now + length);
-}
 
 void OutputRules::opened(bool ok, Clock::time_point now)
 {
@@ -23,12 +9,6 @@ void OutputRules::opened(bool ok, Clock::time_point now)
     quiet_from_ = std::max(quiet_from_, now);
     check_at_ = now + retry_every;
     try_again_at_ = now + retry_every;
-}
-
-void OutputRules::closed(Clock::time_point now)
-{
-    output_ = Output::closed;
-    try_again_at_ = now;
 }
 
 OutputRules::Step OutputRules::decide(Clock::time_point now, const Signs& signs)

@@ -1,4 +1,4 @@
-#include "media/sdl_backend.h"
+#include "media/sound_backend.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -17,11 +17,10 @@ namespace media {
 namespace {
 
 using Clock = OutputRules::Clock;
-constexpr int output_channels = 2;
-constexpr int bytes_per_frame = output_channels * 2;
+constexpr int channels = 2;
 
-// Without a sound card ALSA reports every failed probe on stderr; a player
-// without speakers is not an error worth a terminal full of text.
+// Without a sound card ALSA reports every failed probe on stderr: no error
+// worth a terminal full of text to a player without speakers.
 void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
 struct FreeChunk {
@@ -33,15 +32,14 @@ public:
     explicit SdlBackend(OutputFormat format) : format_(format)
     {
         snd_lib_error_set_handler(ignore_alsa_error);
-        // SDL would otherwise take SIGINT and SIGTERM for itself, and Qt's
-        // window would no longer quit on them.
+        // SDL would take SIGINT and SIGTERM for itself, and the window would no longer quit on them.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     }
 
+    // SDL frees what it keeps for a thread only for threads it started itself.
     ~SdlBackend() override
     {
         chunks_.clear();
-        // SDL frees what it keeps for a thread only for threads it started itself.
         SDL_TLSCleanup();
     }
 
@@ -49,12 +47,12 @@ public:
     {
         sdl_before_ = SDL_WasInit(SDL_INIT_EVERYTHING);
         removed_ = false;
-        mixed_at_.store(Clock::now().time_since_epoch().count());
-        raise_mixing_thread_.store(format_.raised);
-        // Allowing no changes makes SDL convert for the sound server, so the
-        // sounds are converted once, as they load, and fit an output opened again.
+        mixed_at_ = Clock::now().time_since_epoch().count();
+        raise_ = format_.raised;
+        // No changes allowed: SDL converts for the server, so the sounds are
+        // converted once, as they load, and fit an output opened again.
         if (!start_driver()
-            || Mix_OpenAudioDevice(format_.rate, AUDIO_S16SYS, output_channels, format_.frames, nullptr, 0) != 0) {
+            || Mix_OpenAudioDevice(format_.rate, AUDIO_S16SYS, channels, format_.frames, nullptr, 0) != 0) {
             quit_sdl_audio();
             return false;
         }
@@ -65,8 +63,7 @@ public:
         return true;
     }
 
-    // Closed, not paused: SDL feeds a paused output silence, which keeps the
-    // sound server's sink running.
+    // Closed, not paused: SDL feeds a paused output silence, which keeps the sink running.
     void close_output() override
     {
         Mix_CloseAudio();
@@ -80,7 +77,7 @@ public:
             removed_ = removed_ || (event.type == SDL_AUDIODEVICEREMOVED && !event.adevice.iscapture);
         if (!mixing_tells_)
             return {removed_};
-        return {removed_, Clock::time_point(Clock::duration(mixed_at_.load()))};
+        return {removed_, Clock::time_point(Clock::duration(mixed_at_))};
     }
 
     std::chrono::microseconds load(std::size_t slot, std::span<const char> bytes) override
@@ -89,10 +86,9 @@ public:
             chunks_.resize(slot + 1);
             Mix_AllocateChannels(static_cast<int>(chunks_.size()));
         }
-        auto& chunk = chunks_[slot];
-        chunk.reset(Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1));
-        const long long bytes_per_second = static_cast<long long>(format_.rate) * bytes_per_frame;
-        return std::chrono::microseconds(chunk ? chunk->alen * 1'000'000LL / bytes_per_second : 0);
+        chunks_[slot].reset(Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1));
+        const long long bytes_per_second = 2LL * channels * format_.rate;
+        return std::chrono::microseconds(chunks_[slot] ? chunks_[slot]->alen * 1'000'000LL / bytes_per_second : 0);
     }
 
     void play(std::size_t slot) override
@@ -107,42 +103,34 @@ private:
     static void SDLCALL note_mixing(int, void*, int, void* data)
     {
         auto& backend = *static_cast<SdlBackend*>(data);
-        backend.mixed_at_.store(Clock::now().time_since_epoch().count());
-        // SDL's own thread with some drivers, the sound library's with others:
-        // raised from here, it is raised with all. SDL asks the system for it,
-        // or rtkit where the system refuses, as a desktop's user.
-        if (backend.raise_mixing_thread_.exchange(false))
+        backend.mixed_at_ = Clock::now().time_since_epoch().count();
+        // SDL's own thread with some drivers, the server library's with others:
+        // raised from here, it is raised with all; by the system, or by rtkit
+        // where the system refuses a desktop's user.
+        if (backend.raise_.exchange(false))
             SDL_LinuxSetThreadPriorityAndPolicy(gettid(), SDL_THREAD_PRIORITY_TIME_CRITICAL, SCHED_OTHER);
     }
 
     // SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it
-    // goes through pipewire-pulse, which adds a few milliseconds to every hit.
-    // But a PipeWire running beside PulseAudio for screen sharing has no sink
-    // of its own and would take the sound nowhere: it is taken only with a
-    // default sink. A driver the player chose is left alone. Events carry the
-    // news of an output gone.
+    // goes through pipewire-pulse, a few milliseconds slower. But a PipeWire
+    // running beside PulseAudio for screen sharing has no sink of its own: it
+    // is taken only with a default sink. A driver the player chose is left
+    // alone. Events bring word of an output gone.
     bool start_driver()
     {
         constexpr std::uint32_t audio = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
         if (!std::getenv("SDL_AUDIODRIVER")) {
             SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
-            const bool pipewire = SDL_InitSubSystem(audio) == 0 && has_default_sink();
+            char* sink = nullptr;
+            SDL_AudioSpec spec{};
+            const bool pipewire = SDL_InitSubSystem(audio) == 0 && SDL_GetDefaultAudioInfo(&sink, &spec, 0) == 0;
+            SDL_free(sink);
             SDL_ResetHint(SDL_HINT_AUDIODRIVER);
             if (pipewire)
                 return true;
             quit_sdl_audio();
         }
         return SDL_InitSubSystem(audio) == 0;
-    }
-
-    static bool has_default_sink()
-    {
-        char* name = nullptr;
-        SDL_AudioSpec format{};
-        if (SDL_GetDefaultAudioInfo(&name, &format, 0) != 0)
-            return false;
-        SDL_free(name);
-        return true;
     }
 
     // Whatever was not up before: SDL 2.32 leaves events up when audio fails
@@ -156,7 +144,7 @@ private:
     std::vector<std::unique_ptr<Mix_Chunk, FreeChunk>> chunks_;
     // Set from the thread that mixes.
     std::atomic<Clock::rep> mixed_at_{0};
-    std::atomic<bool> raise_mixing_thread_{false};
+    std::atomic<bool> raise_{false};
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <span>
 
 namespace media {
@@ -26,5 +27,21 @@ public:
     virtual void play(std::size_t slot) = 0;
     virtual void stop(std::size_t slot) = 0;
 };
+
+// How SDL's output is opened: the game's own, unless a bench compares others.
+struct OutputFormat {
+    // PipeWire's graph and most sound cards run at 48 kHz: no resampling on the way.
+    int rate = 48000;
+    // A hit waits for the next buffer to be mixed, and PipeWire runs its graph
+    // at the buffer's length, so the buffer sets most of the latency.
+    int frames = 128;
+    // The mixing thread asks to run before other programs' threads: on a busy
+    // machine it mixed up to 50 ms late without it.
+    bool raised = true;
+};
+
+// SDL2_mixer's output, process-wide: one at a time. In the sound module, and
+// linked into the tests and benches.
+std::unique_ptr<SoundBackend> make_sdl_backend(OutputFormat format = {});
 
 } // namespace media

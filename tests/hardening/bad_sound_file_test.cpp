@@ -1,6 +1,8 @@
 #include "app/form1.h"
 #include "data_copy.h"
-#include "live_window.h"
+#include "game_window.h"
+#include "media/sound_backend.h"
+#include "media/sound_output.h"
 #include "disk_audio.h"
 
 #include <QDir>
@@ -93,19 +95,19 @@ void BadSoundFileTest::round_plays_on()
     qputenv("SDL_DISKAUDIOFILE", output.toLocal8Bit());
 
     {
-        LiveWindow live;
-        Form1& form = live.form;
-        const QStringList& reports = live.reports;
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        QTest::mouseClick(form.findChild<QPushButton*>("start_btn"), Qt::LeftButton);
-        QVERIFY(live.sounds.wait_for_output(true, std::chrono::seconds(20)));
+        media::SoundOutput sounds;
+        sounds.start([] { return media::make_sdl_backend(); });
+        GameWindow window(sounds);
+        QVERIFY(window.active());
+        window.click_start();
+        QVERIFY(sounds.wait_for_output(true, std::chrono::seconds(20)));
         for (int hit = 0; hit < 10; ++hit)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            window.tap();
         QTest::qWait(300); // for the mixer to take the last sounds
-        QCOMPARE(form.round_state().hit_count, 10);
-        QCOMPARE(form.findChild<QLabel*>("Label4")->text(), QString("10"));
-        QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
-        form.close();
+        QCOMPARE(window.form().round_state().hit_count, 10);
+        QCOMPARE(window.control<QLabel>(layout::Label4).text(), QString("10"));
+        QVERIFY2(window.reports().isEmpty(), qPrintable(window.reports().join('\n')));
+        window.form().close();
     }
     QCOMPARE(anything_sounded(output), heard);
 }

@@ -1,7 +1,7 @@
-#include "app/form1.h"
 #include "data_copy.h"
+#include "game_window.h"
 #include "picture_damage.h"
-#include "../support/recording_sound_device.h"
+#include "recording_sound_device.h"
 
 #include <QFile>
 #include <QLabel>
@@ -51,38 +51,34 @@ void BadStagePictureTest::ends_the_game_with_a_report()
     spoil_picture(file, spoil);
 
     RecordingSoundDevice sounds;
-    QStringList reports;
-    Form1 form(sounds, [&](const QString& message) { reports << message; });
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    GameWindow window(sounds);
+    QVERIFY(window.active());
+    const QStringList& reports = window.reports();
     QVERIFY(reports.isEmpty());
-    auto* const start = form.findChild<QPushButton*>("start_btn");
-    auto* const timer = form.findChild<QTimer*>("Timer1");
-    QTest::mouseClick(start, Qt::LeftButton);
-    QVERIFY(timer->isActive());
+    window.click_start();
+    QVERIFY(window.timer().isActive());
 
     {
         const ReadAsNobody reader;
         if (spoil.needs_unprivileged_reader && QFile(file).open(QIODevice::ReadOnly))
             QSKIP("this thread can still read a file without read permission");
         if (trigger == Trigger::first_hit)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            window.tap();
         else
             for (int tick = 0; tick < 25; ++tick)
-                form.Timer1_Timer();
+                window.form().Timer1_Timer();
     }
 
-    QVERIFY(form.failed());
+    QVERIFY(window.form().failed());
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports.front().contains(file), qPrintable(reports.front()));
     QVERIFY2(reports.front().contains(spoil.reason), qPrintable(reports.front()));
-    QVERIFY(!timer->isActive());
+    QVERIFY(!window.timer().isActive());
     // Once failed, the window does nothing more.
-    const QString hits = form.findChild<QLabel*>("Label4")->text();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QCOMPARE(form.findChild<QLabel*>("Label4")->text(), hits);
+    const QString hits = window.control<QLabel>(layout::Label4).text();
+    window.tap();
+    window.tap();
+    QCOMPARE(window.control<QLabel>(layout::Label4).text(), hits);
     QCOMPARE(reports.size(), 1);
 }
 

@@ -1,5 +1,6 @@
-#include "app/form1.h"
-#include "media/sdl_backend.h"
+#include "data_copy.h"
+#include "game_window.h"
+#include "media/sound_backend.h"
 #include "media/sound_output.h"
 #include "desktop.h"
 #include "game_process.h"
@@ -135,24 +136,15 @@ void NoAudioDeviceTest::silent_round()
     qInfo("sound device: %lld ms on the event thread, %lld ms to open on its own, %s", constructing,
           clock.elapsed(), sounding ? "a device was found" : "no device, silent");
 
-    const QDir previous = QDir::current();
-    QVERIFY(QDir::setCurrent(ZUMBREL_DATA_DIR));
-    QStringList reports;
-    Form1 form(sounds, [&](const QString& message) { reports << message; });
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    auto* const start = form.findChild<QPushButton*>("start_btn");
-    QTest::mouseClick(start, Qt::LeftButton);
-    for (int hit = 0; hit < 200; ++hit)
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QDir::setCurrent(previous.path());
-
-    QVERIFY2(reports.isEmpty(), qPrintable(reports.join('\n')));
-    QCOMPARE(form.round_state().hit_count, 200);
-    QVERIFY(start->isEnabled());
-    QVERIFY(!form.findChild<QTimer*>("Timer1")->isActive());
-    form.close();
+    const CurrentDir inside(ZUMBREL_DATA_DIR);
+    GameWindow window(sounds);
+    QVERIFY(window.active());
+    QVERIFY(window.play_round());
+    QVERIFY2(window.reports().isEmpty(), qPrintable(window.reports().join('\n')));
+    QCOMPARE(window.form().round_state().hit_count, 200);
+    QVERIFY(window.control<QPushButton>(layout::start_btn).isEnabled());
+    QVERIFY(!window.timer().isActive());
+    window.form().close();
 }
 
 QTEST_MAIN(NoAudioDeviceTest)

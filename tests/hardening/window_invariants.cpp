@@ -1,23 +1,11 @@
 #include "window_invariants.h"
 
-#include "app/form1.h"
+#include "game_window.h"
 
-namespace {
-
-template <typename T> T& control(Form1& form, const char* name)
-{
-    T* const found = form.findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", name);
-    return *found;
-}
-
-} // namespace
-
-WindowInvariants::WindowInvariants(Form1& form)
-    : form_(form)
-    , hit_caption_(control<QLabel>(form, "Label4"))
-    , bar_(control<Shape>(form, "Shape3"))
+WindowInvariants::WindowInvariants(GameWindow& window)
+    : form_(window.form())
+    , hit_caption_(window.control<QLabel>(layout::Label4))
+    , bar_(window.control<Shape>(layout::Shape3))
     , caption_before_(hit_caption_.text())
 {
 }

@@ -3,13 +3,14 @@
 #include <QString>
 
 class Form1;
+class GameWindow;
 class QLabel;
 class Shape;
 
 // What must hold of the window after any event, read off its controls.
 class WindowInvariants {
 public:
-    explicit WindowInvariants(Form1& form);
+    explicit WindowInvariants(GameWindow& window);
 
     // What broke, or empty; meant to be called after every event.
     QString check();

@@ -1,6 +1,6 @@
 #include "../support/recording_sound_device.h"
 #include "media/hit_sounds.h"
-#include "media/sound_module.h"
+#include "media/sound_output.h"
 #include "media/sound_output.h"
 
 #include <QtTest>

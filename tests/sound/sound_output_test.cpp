@@ -1,6 +1,5 @@
-#include "media/sdl_backend.h"
+#include "media/sound_backend.h"
 #include "media/sound_output.h"
-#include "media/sound_server_latency.h"
 #include "tools/wav_writer.h"
 
 #include <SDL.h>

@@ -1,6 +1,7 @@
 #include "game_window.h"
 
-#include <QKeyEvent>
+#include <QFile>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -39,8 +40,22 @@ void GameWindow::tap(Qt::Key key) const
     release(key);
 }
 
-void GameWindow::post(Qt::Key key, bool down) const
+bool GameWindow::play_round(const std::function<void()>& after_each_hit)
 {
-    QCoreApplication::postEvent(form_.windowHandle(), new QKeyEvent(down ? QEvent::KeyPress : QEvent::KeyRelease, key,
-                                                                    Qt::NoModifier, key == Qt::Key_Space ? " " : ""));
+    click_start();
+    for (int hit = 0; hit < 200; ++hit) {
+        tap();
+        if (after_each_hit)
+            after_each_hit();
+    }
+    return !form_.round_state().is_playing;
+}
+
+long status_kb(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QRegularExpression line(QStringLiteral("^%1:\\s*(\\d+)").arg(key), QRegularExpression::MultilineOption);
+    return line.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
 }

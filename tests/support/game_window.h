@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 // The real window in this process, loaded from the current folder and shown
 // with the keyboard, on whatever platform Qt runs (offscreen in the tests and
 // benches): the one way they drive the game from inside. What a handler would
@@ -18,6 +20,7 @@ public:
     // Whether it has the keyboard, as a player's window does.
     bool active() const { return active_; }
     Form1& form() { return form_; }
+    const Form1& form() const { return form_; }
     const QStringList& reports() const { return reports_; }
 
     template <typename T = QWidget> T& control(const QString& name) const
@@ -39,11 +42,15 @@ public:
     void press(Qt::Key key = Qt::Key_Space) const;
     void release(Qt::Key key = Qt::Key_Space) const;
     void tap(Qt::Key key = Qt::Key_Space) const;
-    // Queued for the event loop, from any thread, as a platform's thread hands keys on.
-    void post(Qt::Key key, bool down) const;
+    // Start, 200 hits with `after_each_hit` after each, each painted as the
+    // game paints it; whether the round ended at the 200th.
+    bool play_round(const std::function<void()>& after_each_hit = {});
 
 private:
     QStringList reports_;
     Form1 form_;
     bool active_ = false;
 };
+
+// A size of this process from /proc/self/status ("VmRSS", "VmHWM"), in kB.
+long status_kb(const char* key);

@@ -157,9 +157,6 @@ public:
         // A held key is the compositor's to repeat, as with a real keyboard; the
         // X server's repeats would reach KWin as presses and releases.
         x_.keyboard_repeat(false);
-        // Weston moves its pointer by the X pointer's steps, from its own
-        // top-left corner: into that corner, both are at one place from then on.
-        x_.pointer_to({0, 0});
     }
 
     QRect window() const override
@@ -205,6 +202,16 @@ public:
                        "/component/kwin", "--method", "org.kde.kglobalaccel.Component.invokeShortcut",
                        "Window Fullscreen"});
         return true;
+    }
+
+protected:
+    // Weston moves its pointer by the X pointer's steps, and a step before
+    // its window showed is lost: through the far corner into the near one,
+    // both are at one place from then on, wherever they were.
+    void game_started() override
+    {
+        x_.pointer_to({1023, 767});
+        x_.pointer_to({0, 0});
     }
 
 private:

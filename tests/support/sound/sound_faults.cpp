@@ -148,10 +148,10 @@ SoundFaultOutcome play_through(SoundFault fault, SoundServer::Kind kind, const Q
         tap(game);
         server.hang(true);
         tap(game);
-        const auto asked = Clock::now();
         const bool closed = fault == SoundFault::hung_then_closed;
         if (closed)
             game.click(game.window().topLeft() + layout::close_box.center());
+        const auto asked = Clock::now();
         outcome.end = game.end_game(closed ? 0 : SIGTERM, 5000);
         outcome.end_ms = millis(Clock::now() - asked);
         return outcome;
