@@ -36,6 +36,9 @@ done
 # The unit tests on top of the package build, under qemu too; the generated
 # files test runs the generator as a child, which qemu does not follow without
 # binfmt on the host, so the sums were checked above instead.
+# The test kit, which the nocheck profile left out, for the unit tests' configure.
+apt-get install -y -qq --no-install-recommends libxcb-xtest0-dev:"$arch" libxcb-damage0-dev:"$arch" \
+  libxkbcommon-dev:"$arch" >/dev/null
 runuser -u builder -- /bin/bash -c 'set -e; cd "$1"/obj-*-linux-gnu*
   cmake -DBUILD_TESTING=ON . >/dev/null
   # Each test runs a target of its own name: those, not the whole suite.

@@ -6,9 +6,10 @@
 # cross-builds the i386 package in the same root. With --sanitized it then
 # runs the tests built with the sanitizers, and a minute of fuzzing.
 #   .ci/fresh_debian.sh trixie [--packages | --sanitized]
-# Two of these run side by side. Whatever runs tests holds a lock and the
-# processors, so no test shares the machine with another root's tests; the
-# rest (installing, building, fuzzing) is niced to yield to them.
+# Two of these run side by side. Whatever runs tests holds a lock alone, and
+# building and fuzzing share it, so no test shares the machine with the other
+# root's work: a niced build beside them was seen to cost a round its hits'
+# sounds. Installing takes no lock, and all but the tests is niced.
 set -euo pipefail
 release=$1 then=${2:-}
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,10 +24,16 @@ alone() (
   renice -n 0 -p "$BASHPID" >/dev/null
   "$@" 9>&-
 )
+beside() (
+  exec 9>>"$lock"
+  flock -s 9
+  "$@" 9>&-
+)
 
 make_root "$release"
 git clone -q "$repo" "$root/src"
-in_root /bin/bash -c 'cd /src && ./build.sh tests-built'
+in_root /bin/bash -c 'cd /src && ./build.sh deps'
+beside in_root /bin/bash -c 'cd /src && ./build.sh tests-built'
 if [ "$then" = --packages ]; then
   # The package stage below builds, lints, installs and tests the package.
   alone in_root /bin/bash -c 'cd /src && ./build.sh test -E "^deb_package$"'
@@ -37,11 +44,11 @@ fi
 grep -h '^QINFO' "$root/src/build/Testing/Temporary/LastTest.log" || true
 if [ "$then" = --sanitized ]; then
   start=$SECONDS
-  in_root bash /src/.ci/sanitized.sh build
+  beside in_root bash /src/.ci/sanitized.sh build
   alone in_root bash /src/.ci/sanitized.sh test
   echo "--- sanitized build and tests: $((SECONDS - start)) s"
   start=$SECONDS
-  in_root bash /src/tests/fuzz/run_fuzz.sh 60
+  beside in_root bash /src/tests/fuzz/run_fuzz.sh 60
   echo "--- fuzzing the picture checks and the decoder behind them: $((SECONDS - start)) s"
 fi
 [ "$then" = --packages ] || exit 0
@@ -51,5 +58,5 @@ for tree in package cross; do
 done
 alone in_root bash /src/.ci/source_package.sh /var/tmp/package/zumbrel
 start=$SECONDS
-in_root bash /src/.ci/cross_package.sh i386 /var/tmp/cross/zumbrel
+beside in_root bash /src/.ci/cross_package.sh i386 /var/tmp/cross/zumbrel
 echo "--- i386 cross package, its files against the sums, unit tests under qemu: $((SECONDS - start)) s"

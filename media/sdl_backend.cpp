@@ -114,23 +114,25 @@ private:
     // SDL 2 tries PulseAudio before PipeWire, so on PipeWire's desktops it
     // goes through pipewire-pulse, a few milliseconds slower. But a PipeWire
     // running beside PulseAudio for screen sharing has no sink of its own: it
-    // is taken only with a default sink. A driver the player chose is left
-    // alone. Events bring word of an output gone.
+    // is taken only with a default sink. Once taken it is waited for: starting
+    // again, its PulseAudio server, and ALSA's default, answer before its sink
+    // is there. A driver the player chose is left alone. Events bring word of
+    // an output gone.
     bool start_driver()
     {
         constexpr std::uint32_t audio = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
-        if (!std::getenv("SDL_AUDIODRIVER")) {
-            SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
-            char* sink = nullptr;
-            SDL_AudioSpec spec{};
-            const bool pipewire = SDL_InitSubSystem(audio) == 0 && SDL_GetDefaultAudioInfo(&sink, &spec, 0) == 0;
-            SDL_free(sink);
-            SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-            if (pipewire)
-                return true;
-            quit_sdl_audio();
-        }
-        return SDL_InitSubSystem(audio) == 0;
+        if (std::getenv("SDL_AUDIODRIVER"))
+            return SDL_InitSubSystem(audio) == 0;
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
+        char* sink = nullptr;
+        SDL_AudioSpec spec{};
+        const bool with_sink = SDL_InitSubSystem(audio) == 0 && SDL_GetDefaultAudioInfo(&sink, &spec, 0) == 0;
+        SDL_free(sink);
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        if (with_sink)
+            return on_pipewire_ = true;
+        quit_sdl_audio();
+        return !on_pipewire_ && SDL_InitSubSystem(audio) == 0;
     }
 
     // Whatever was not up before: SDL 2.32 leaves events up when audio fails
@@ -141,6 +143,7 @@ private:
     std::uint32_t sdl_before_ = 0;
     bool removed_ = false;
     bool mixing_tells_ = false;
+    bool on_pipewire_ = false;
     std::vector<std::unique_ptr<Mix_Chunk, FreeChunk>> chunks_;
     // Set from the thread that mixes.
     std::atomic<Clock::rep> mixed_at_{0};
