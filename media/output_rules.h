@@ -31,7 +31,7 @@ public:
     // A server just started was seen to hold a new stream back for a second: no lost server.
     static constexpr auto settling = std::chrono::milliseconds(1500);
     // A healthy output closes in milliseconds; a hung server would hold the program's end.
-    static constexpr auto wait_for_thread_at_end = std::chrono::milliseconds(400);
+    static constexpr auto wait_for_thread_at_end = std::chrono::milliseconds(300);
 
     // Opens at once, so that the sounds are loaded before the first round.
     explicit OutputRules(Clock::time_point now) : quiet_from_(now), try_again_at_(now) {}
