@@ -125,8 +125,8 @@ private:
             return SDL_InitSubSystem(audio) == 0;
         SDL_SetHint(SDL_HINT_AUDIODRIVER, "pipewire");
         char* sink = nullptr;
-        SDL_AudioSpec spec{};
-        const bool with_sink = SDL_InitSubSystem(audio) == 0 && SDL_GetDefaultAudioInfo(&sink, &spec, 0) == 0;
+        SDL_AudioSpec sink_format{};
+        const bool with_sink = SDL_InitSubSystem(audio) == 0 && SDL_GetDefaultAudioInfo(&sink, &sink_format, 0) == 0;
         SDL_free(sink);
         SDL_ResetHint(SDL_HINT_AUDIODRIVER);
         if (with_sink)
